@@ -1,0 +1,23 @@
+#include "platform/sim/world.h"
+
+namespace platform::sim {
+
+World::World() {
+  files.MakeDirectories(L"C:\\Tavrix");
+  files.currentDirectory = L"C:\\";
+  Install(AsServices());
+}
+
+World::~World() {
+  Install(platform::Services{});
+}
+
+platform::Services World::AsServices() {
+  platform::Services s;
+  s.system = &system;
+  s.files = &files;
+  s.profile = &profile;
+  return s;
+}
+
+}  // namespace platform::sim

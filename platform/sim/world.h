@@ -1,0 +1,27 @@
+#pragma once
+// The simulated world a test runs the program in. Constructing it installs its services as
+// the process's platform; destroying it uninstalls them.
+#include "platform/services.h"
+#include "platform/sim/clock.h"
+#include "platform/sim/file_system.h"
+#include "platform/sim/profile.h"
+#include "platform/sim/system.h"
+
+namespace platform::sim {
+
+class World {
+ public:
+  World();
+  ~World();
+  World(const World&) = delete;
+  World& operator=(const World&) = delete;
+
+  Clock clock;
+  SimFileSystem files;
+  SimSystem system{clock, files};
+  SimProfile profile{files, system};
+
+  platform::Services AsServices();
+};
+
+}  // namespace platform::sim
