@@ -17,6 +17,7 @@ platform::Services World::AsServices() {
   s.system = &system;
   s.files = &files;
   s.profile = &profile;
+  s.ui = &ui;
   return s;
 }
 

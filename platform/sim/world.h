@@ -6,6 +6,7 @@
 #include "platform/sim/file_system.h"
 #include "platform/sim/profile.h"
 #include "platform/sim/system.h"
+#include "platform/sim/ui.h"
 
 namespace platform::sim {
 
@@ -20,6 +21,7 @@ class World {
   SimFileSystem files;
   SimSystem system{clock, files};
   SimProfile profile{files, system};
+  SimApplication ui{clock};
 
   platform::Services AsServices();
 };

@@ -1,0 +1,253 @@
+#include "platform/sim/ui.h"
+
+#include <algorithm>
+
+#include "platform/error.h"
+
+namespace platform::sim {
+
+SimControl::SimControl(const ui::ControlSpec& s) : spec(s), enabled_(s.enabled), text_(s.text) {
+  if (spec.selectedItem >= 0 && static_cast<std::size_t>(spec.selectedItem) < spec.items.size()) {
+    text_ = spec.items[static_cast<std::size_t>(spec.selectedItem)];
+  }
+}
+
+void SimCheckBox::SetChecked(bool checked) {
+  if (checked == checked_)
+    return;
+  checked_ = checked;
+  if (OnClick)
+    OnClick();
+}
+
+void SimCheckBox::UserClick() {
+  if (enabled_)
+    SetChecked(!checked_);
+}
+
+void SimButton::UserClick() {
+  if (enabled_ && OnClick)
+    OnClick();
+}
+
+void SimComboBox::Type(wchar_t key) {
+  if (OnKeyPress)
+    OnKeyPress(key);
+  if (key == 0)
+    return;
+  if (key == L'\b') {
+    if (!text_.empty())
+      text_.pop_back();
+    return;
+  }
+  if (key < L' ')
+    return;  // other control characters insert nothing
+  if (spec.maxLength > 0 && text_.size() >= static_cast<std::size_t>(spec.maxLength))
+    return;
+  text_ += key;
+}
+
+void SimComboBox::TypeText(const std::wstring& keys) {
+  for (wchar_t key : keys)
+    Type(key);
+}
+
+void SimComboBox::PickItem(std::size_t index) {
+  text_ = spec.items.at(index);
+}
+
+void SimWebBrowser::Navigate(const std::wstring& address) {
+  if (rejectNavigate)
+    throw Exception(L"The browser control refused to navigate");
+  navigations.push_back(address);
+}
+
+SimTimer::SimTimer(SimApplication& app, std::uint32_t interval, bool enabled)
+    : app_(app), interval_(interval), enabled_(enabled) {
+  app_.timers_.push_back(this);
+  Restart();
+}
+
+SimTimer::~SimTimer() {
+  auto& timers = app_.timers_;
+  timers.erase(std::remove(timers.begin(), timers.end(), this), timers.end());
+}
+
+void SimTimer::Restart() {
+  due_ = app_.clock_.Milliseconds() + interval_;
+}
+
+void SimTimer::SetInterval(std::uint32_t milliseconds) {
+  if (milliseconds == interval_)
+    return;
+  interval_ = milliseconds;
+  Restart();
+}
+
+void SimTimer::SetEnabled(bool enabled) {
+  if (enabled == enabled_)
+    return;
+  enabled_ = enabled;
+  if (enabled_)
+    Restart();
+}
+
+std::optional<std::int64_t> SimTimer::NextDue() const {
+  if (!enabled_ || interval_ == 0)
+    return std::nullopt;
+  return due_;
+}
+
+SimForm::SimForm(SimApplication& app, const ui::FormSpec& s) : spec(s), app_(app) {
+  for (const ui::ControlSpec& c : spec.controls) {
+    std::unique_ptr<SimControl> control;
+    switch (c.kind) {
+      case ui::Kind::CheckBox:
+        control = std::make_unique<SimCheckBox>(c);
+        break;
+      case ui::Kind::Button:
+        control = std::make_unique<SimButton>(c);
+        break;
+      case ui::Kind::ComboBox:
+      case ui::Kind::DropDownList:
+        control = std::make_unique<SimComboBox>(c);
+        break;
+      case ui::Kind::WebBrowser:
+        control = std::make_unique<SimWebBrowser>(c);
+        break;
+      case ui::Kind::Edit:
+        control = std::make_unique<SimEdit>(c);
+        break;
+      case ui::Kind::Label:
+      case ui::Kind::GroupBox:
+        control = std::make_unique<SimLabel>(c);
+        break;
+    }
+    controls_.emplace(c.name, std::move(control));
+  }
+  app_.forms.push_back(this);
+}
+
+SimForm::~SimForm() {
+  auto& forms = app_.forms;
+  forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
+}
+
+ui::Control& SimForm::Find(const std::wstring& name) {
+  auto it = controls_.find(name);
+  if (it == controls_.end())
+    throw Exception(L"no control " + name);
+  return *it->second;
+}
+
+void SimForm::Show() {
+  visible_ = true;
+  ++showCount;
+  lastShownOrder = ++app_.stackingCounter_;
+}
+
+std::unique_ptr<ui::Timer> SimForm::CreateTimer(std::uint32_t interval, bool enabled) {
+  return std::make_unique<SimTimer>(app_, interval, enabled);
+}
+
+void SimForm::RequestClose() {
+  bool canClose = true;
+  if (OnCloseQuery)
+    OnCloseQuery(canClose);
+  if (canClose)
+    Hide();
+}
+
+SimTrayIcon::SimTrayIcon(SimApplication& app, std::wstring tooltip, std::wstring caption)
+    : exitCaption(std::move(caption)), app_(app), tooltip_(std::move(tooltip)) {
+  app_.trayIcons.push_back(this);
+}
+
+SimTrayIcon::~SimTrayIcon() {
+  auto& icons = app_.trayIcons;
+  icons.erase(std::remove(icons.begin(), icons.end(), this), icons.end());
+}
+
+void SimTrayIcon::DoubleClick() {
+  if (OnDblClick)
+    OnDblClick();
+}
+
+void SimTrayIcon::ChooseExit() {
+  if (OnExitItem)
+    OnExitItem();
+}
+
+std::unique_ptr<ui::Form> SimApplication::CreateForm(const ui::FormSpec& spec) {
+  return std::make_unique<SimForm>(*this, spec);
+}
+
+std::unique_ptr<ui::TrayIcon> SimApplication::CreateTrayIcon(ui::Form&, const std::wstring& tooltip,
+                                                             const std::wstring& exitCaption) {
+  return std::make_unique<SimTrayIcon>(*this, tooltip.substr(0, 127), exitCaption);
+}
+
+int SimApplication::ShowMessageBox(const std::wstring& text, const std::wstring& caption,
+                                   std::uint32_t flags) {
+  boxes.push_back({text, caption, flags, 0});
+  const std::size_t index = boxes.size() - 1;
+  ++modalDepth;
+  const int answer = answerBox ? answerBox(boxes[index])
+                               : ((flags & 0xF) == ui::kMbYesNo ? ui::kIdYes : ui::kIdOk);
+  --modalDepth;
+  boxes[index].answer = answer;
+  return answer;
+}
+
+std::optional<std::wstring> SimApplication::BrowseForFolder(const std::wstring& title) {
+  folderPickerTitles.push_back(title);
+  ++modalDepth;
+  auto chosen = answerFolderPicker ? answerFolderPicker(title) : std::nullopt;
+  --modalDepth;
+  return chosen;
+}
+
+void SimApplication::HideApplicationWindow() {
+  applicationWindowVisible = false;
+  ++hideApplicationWindowCalls;
+}
+
+void SimApplication::RunMessageLoop() {
+  if (whileLooping)
+    whileLooping();
+}
+
+void SimApplication::RunFor(std::int64_t milliseconds) {
+  const std::int64_t end = clock_.Milliseconds() + milliseconds;
+  while (!terminated) {
+    SimTimer* next = nullptr;
+    for (SimTimer* timer : timers_) {
+      const auto due = timer->NextDue();
+      if (due && *due <= end && (!next || *due < *next->NextDue()))
+        next = timer;
+    }
+    if (!next)
+      break;
+    const std::int64_t due = *next->NextDue();
+    if (due > clock_.Milliseconds())
+      clock_.Advance(due - clock_.Milliseconds());
+    // The next tick is one interval after this one; ticks missed while busy are not queued.
+    next->due_ = due + next->interval_;
+    while (next->due_ <= clock_.Milliseconds())
+      next->due_ += next->interval_;
+    if (next->OnTimer)
+      next->OnTimer();
+  }
+  if (end > clock_.Milliseconds())
+    clock_.Advance(end - clock_.Milliseconds());
+}
+
+SimForm* SimApplication::FindForm(const std::wstring& name) {
+  for (SimForm* form : forms) {
+    if (form->spec.name == name)
+      return form;
+  }
+  return nullptr;
+}
+
+}  // namespace platform::sim

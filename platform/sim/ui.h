@@ -1,0 +1,211 @@
+#pragma once
+// The simulated user interface: forms and controls held in memory, message timers driven by
+// the world's clock, modal boxes answered by the test, a recorded notification-area icon.
+//
+// Time passes only through RunFor: due timers fire in order, each at most once per due time
+// (an overdue timer fires once, late). Handlers run synchronously, as on the one UI thread;
+// a handler that moves the clock (a backup that takes time) delays every other tick.
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/sim/clock.h"
+#include "platform/ui.h"
+
+namespace platform::sim {
+
+class SimApplication;
+
+class SimControl : public virtual ui::Control {
+ public:
+  explicit SimControl(const ui::ControlSpec& spec);
+  const std::wstring& Name() const override { return spec.name; }
+  bool Enabled() const override { return enabled_; }
+  void SetEnabled(bool enabled) override { enabled_ = enabled; }
+  std::wstring Text() const override { return text_; }
+  void SetText(const std::wstring& text) override { text_ = text; }
+
+  const ui::ControlSpec spec;
+
+ protected:
+  bool enabled_;
+  std::wstring text_;
+};
+
+class SimLabel : public SimControl {
+ public:
+  using SimControl::SimControl;
+};
+
+class SimEdit : public SimControl {
+ public:
+  using SimControl::SimControl;
+};
+
+class SimCheckBox : public SimControl, public ui::CheckBox {
+ public:
+  explicit SimCheckBox(const ui::ControlSpec& spec) : SimControl(spec), checked_(spec.checked) {}
+  bool Checked() const override { return checked_; }
+  void SetChecked(bool checked) override;
+  // The user clicks the box (mouse or space bar): it toggles when enabled.
+  void UserClick();
+
+ private:
+  bool checked_;
+};
+
+class SimButton : public SimControl, public ui::Button {
+ public:
+  using SimControl::SimControl;
+  // The user presses the button: nothing happens while it is disabled.
+  void UserClick();
+};
+
+class SimComboBox : public SimControl, public ui::ComboBox {
+ public:
+  using SimControl::SimControl;
+  // The user types one character: the key-press handler may discard it; backspace removes
+  // the last character; the text limit applies to the rest.
+  void Type(wchar_t key);
+  void TypeText(const std::wstring& keys);
+  // The user picks an item of the list (no key-press handler runs).
+  void PickItem(std::size_t index);
+};
+
+class SimWebBrowser : public SimControl, public ui::WebBrowser {
+ public:
+  using SimControl::SimControl;
+  void Navigate(const std::wstring& address) override;
+  std::vector<std::wstring> navigations;
+  bool rejectNavigate = false;  // the control refuses the request
+};
+
+class SimTimer : public ui::Timer {
+ public:
+  SimTimer(SimApplication& app, std::uint32_t interval, bool enabled);
+  ~SimTimer() override;
+  std::uint32_t Interval() const override { return interval_; }
+  void SetInterval(std::uint32_t milliseconds) override;
+  bool Enabled() const override { return enabled_; }
+  void SetEnabled(bool enabled) override;
+  // Virtual time of the next tick; nothing when disabled or of interval 0.
+  std::optional<std::int64_t> NextDue() const;
+
+ private:
+  friend class SimApplication;
+  void Restart();
+  SimApplication& app_;
+  std::uint32_t interval_;
+  bool enabled_;
+  std::int64_t due_ = 0;
+};
+
+class SimForm : public ui::Form {
+ public:
+  SimForm(SimApplication& app, const ui::FormSpec& spec);
+  ~SimForm() override;
+  ui::Control& Find(const std::wstring& name) override;
+  std::wstring Caption() const override { return caption_; }
+  void SetCaption(const std::wstring& caption) override { caption_ = caption; }
+  bool Visible() const override { return visible_; }
+  void Show() override;
+  void Hide() override { visible_ = false; }
+  std::unique_ptr<ui::Timer> CreateTimer(std::uint32_t interval, bool enabled) override;
+
+  // A close request (close button, Alt+F4, WM_CLOSE): hidden when the handler allows it.
+  void RequestClose();
+  template <class T>
+  T& Sim(const std::wstring& name) {
+    return dynamic_cast<T&>(Find(name));
+  }
+
+  const ui::FormSpec spec;
+  int showCount = 0;
+  std::int64_t lastShownOrder = 0;  // stacking: higher is nearer the top
+
+ private:
+  SimApplication& app_;
+  std::wstring caption_;
+  bool visible_ = false;
+  std::map<std::wstring, std::unique_ptr<SimControl>> controls_;
+};
+
+class SimTrayIcon : public ui::TrayIcon {
+ public:
+  SimTrayIcon(SimApplication& app, std::wstring tooltip, std::wstring exitCaption);
+  ~SimTrayIcon() override;
+  const std::wstring& Tooltip() const override { return tooltip_; }
+  void DoubleClick();
+  void ChooseExit();
+  const std::wstring exitCaption;
+
+ private:
+  SimApplication& app_;
+  std::wstring tooltip_;
+};
+
+// One modal message box as the program showed it.
+struct MessageBoxRecord {
+  std::wstring text;
+  std::wstring caption;
+  std::uint32_t flags = 0;
+  int answer = 0;
+};
+
+class SimApplication : public ui::Application {
+ public:
+  explicit SimApplication(Clock& clock) : clock_(clock) {}
+
+  // --- ui::Application ---
+  std::wstring Title() const override { return title_; }
+  void SetTitle(const std::wstring& title) override { title_ = title; }
+  std::unique_ptr<ui::Form> CreateForm(const ui::FormSpec& spec) override;
+  std::unique_ptr<ui::TrayIcon> CreateTrayIcon(ui::Form& owner, const std::wstring& tooltip,
+                                               const std::wstring& exitCaption) override;
+  int ShowMessageBox(const std::wstring& text, const std::wstring& caption,
+                     std::uint32_t flags) override;
+  std::optional<std::wstring> BrowseForFolder(const std::wstring& title) override;
+  ui::WorkArea PrimaryWorkArea() override { return workArea; }
+  void HideApplicationWindow() override;
+  void RunMessageLoop() override;
+  void Terminate() override { terminated = true; }
+
+  // --- the test's side ---
+  // Lets `milliseconds` of virtual time pass with the message loop running.
+  void RunFor(std::int64_t milliseconds);
+  // Answers each box as it opens; may itself call RunFor (timers fire while a box is open).
+  // Without one, every box is answered with its first button (OK or Yes).
+  std::function<int(const MessageBoxRecord&)> answerBox;
+  // Answers the folder picker: the chosen folder, or nothing for Cancel.
+  std::function<std::optional<std::wstring>(const std::wstring& title)> answerFolderPicker;
+  // What the message loop does until it returns (the test drives the program from here).
+  std::function<void()> whileLooping;
+
+  std::vector<MessageBoxRecord> boxes;
+  std::vector<std::wstring> folderPickerTitles;
+  std::vector<SimForm*> forms;
+  std::vector<SimTrayIcon*> trayIcons;
+  ui::WorkArea workArea{0, 0, 1920, 1040};
+  bool applicationWindowVisible = true;
+  int hideApplicationWindowCalls = 0;
+  bool terminated = false;
+  int modalDepth = 0;  // boxes and pickers open right now
+
+  SimForm* FindForm(const std::wstring& name);
+  Clock& clock() { return clock_; }
+
+ private:
+  friend class SimTimer;
+  friend class SimForm;
+  friend class SimTrayIcon;
+  Clock& clock_;
+  std::wstring title_;
+  std::vector<SimTimer*> timers_;
+  std::int64_t stackingCounter_ = 0;
+};
+
+}  // namespace platform::sim
