@@ -13,6 +13,7 @@ ends every statement with a DONE that carries a row count, which is what Wine's 
 bridge needs to report success; silent logs in and then answers nothing (not even a
 cancel); silent-login never answers the pre-login."""
 
+import sys
 
 sys.dont_write_bytecode = True  # keep the source tree clean
 
@@ -23,7 +24,6 @@ import select
 import signal
 import socket
 import socketserver
-import sys
 import threading
 import time
 
