@@ -19,7 +19,7 @@ class RegistryKey {
   virtual std::uint32_t DeleteValue(const std::wstring& name) = 0;
   // RegQueryValueExW of a REG_SZ value; empty when missing or of another type.
   virtual std::optional<std::wstring> QueryString(const std::wstring& name) = 0;
-  // RegCloseKey, without a flush.
+  // RegCloseKey, without a flush. The destructor closes a key that was not closed.
   virtual void Close() = 0;
 };
 

@@ -18,6 +18,7 @@ platform::Services World::AsServices() {
   s.files = &files;
   s.profile = &profile;
   s.ui = &ui;
+  s.registry = &registry;
   return s;
 }
 

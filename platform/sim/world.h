@@ -5,6 +5,7 @@
 #include "platform/sim/clock.h"
 #include "platform/sim/file_system.h"
 #include "platform/sim/profile.h"
+#include "platform/sim/registry.h"
 #include "platform/sim/system.h"
 #include "platform/sim/ui.h"
 
@@ -22,6 +23,7 @@ class World {
   SimSystem system{clock, files};
   SimProfile profile{files, system};
   SimApplication ui{clock};
+  SimRegistry registry;
 
   platform::Services AsServices();
 };
