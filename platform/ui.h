@@ -105,6 +105,11 @@ class Timer {
   std::function<void()> OnTimer;
 };
 
+// The longest interval a message timer holds (USER_TIMER_MAXIMUM); SetTimer takes a longer
+// one as this. An interval of 0 means the timer never fires. Callers that need longer
+// periods count shorter ticks.
+inline constexpr std::uint32_t kMaxTimerInterval = 0x7FFFFFFF;
+
 class Form {
  public:
   virtual ~Form() = default;
@@ -123,6 +128,10 @@ class Form {
   virtual std::unique_ptr<Timer> CreateTimer(std::uint32_t interval, bool enabled) = 0;
   // Every close request of the window; leave canClose true to let it close.
   std::function<void(bool& canClose)> OnCloseQuery;
+  // WM_QUERYENDSESSION: Windows asks whether the session may end (shut-down, log-off). This
+  // is not a close request and does not run OnCloseQuery. Leave canEnd true to let the
+  // session end; without a handler the answer is yes.
+  std::function<void(bool& canEnd)> OnQueryEndSession;
 };
 
 class TrayIcon {
@@ -145,6 +154,24 @@ struct WorkArea {
   int left = 0, top = 0, right = 0, bottom = 0;
 };
 
+// What the folder picker is opened with.
+struct FolderPickerOptions {
+  std::wstring title;          // the text above the tree
+  std::wstring root;           // parsed by the desktop folder as the tree's root; empty: desktop
+  std::wstring initialFolder;  // preselected when not empty
+};
+
+// The application window and the task bar. The application window is the toolkit's hidden
+// top-level window: it owns every form, so no form has a task-bar button of its own, and it
+// carries the program's one button. The first form created is the main form:
+// - Showing or hiding the main form shows or hides the application window with it, but only
+//   while the toolkit's record of the application window's visibility matches its real
+//   state. HideApplicationWindow hides it without updating that record, so afterwards the
+//   button stays away whatever the main form does.
+// - Minimising the main form minimises the program as a whole: the main form disappears,
+//   the application window is shown minimised with its button (record and state agree
+//   again); activating the button restores the main form.
+
 class Application {
  public:
   virtual ~Application() = default;
@@ -164,6 +191,26 @@ class Application {
   virtual void HideApplicationWindow() = 0;
   virtual void RunMessageLoop() = 0;
   virtual void Terminate() = 0;
+
+  // --- Added for the program entry and the main window. The defaults keep existing
+  // implementations building; the Win32 application overrides every one of them. ---
+
+  // The first step of the program: Win32 initialises COM apartment-threaded on the UI
+  // thread (CoInitializeEx, COINIT_APARTMENTTHREADED) for the database access and the
+  // browser control, kept until the process ends. Creates no window.
+  virtual void Initialize() {}
+  // The folder picker as a modal dialog over the whole program (owned by the application
+  // window, every window of the program disabled while it is open). Win32: SHBrowseForFolderW
+  // with BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE | BIF_NONEWFOLDERBUTTON (0x241), the root
+  // parsed with SHGetDesktopFolder/ParseDisplayName, a display-name buffer of 260 units from
+  // SHGetMalloc, centred on the monitor nearest the main form on BFFM_INITIALIZED
+  // (SWP_NOSIZE | SWP_NOZORDER), BFFM_SETSELECTIONW only when initialFolder is not empty.
+  // The chosen path (SHGetPathFromIDListW), or nothing when cancelled or unavailable. The
+  // caller suppresses critical-error boxes around the call (System::SetErrorMode); doing it
+  // here as well is harmless.
+  virtual std::optional<std::wstring> PickFolder(const FolderPickerOptions& options) {
+    return BrowseForFolder(options.title);
+  }
 };
 
 }  // namespace platform::ui

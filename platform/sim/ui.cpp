@@ -74,7 +74,7 @@ SimTimer::~SimTimer() {
 }
 
 void SimTimer::Restart() {
-  due_ = app_.clock_.Milliseconds() + interval_;
+  due_ = app_.clock_.Milliseconds() + Period();
 }
 
 void SimTimer::SetInterval(std::uint32_t milliseconds) {
@@ -96,6 +96,10 @@ std::optional<std::int64_t> SimTimer::NextDue() const {
   if (!enabled_ || interval_ == 0)
     return std::nullopt;
   return due_;
+}
+
+std::int64_t SimTimer::Period() const {
+  return std::min(interval_, ui::kMaxTimerInterval);
 }
 
 SimForm::SimForm(SimApplication& app, const ui::FormSpec& s) : spec(s), app_(app) {
@@ -126,9 +130,13 @@ SimForm::SimForm(SimApplication& app, const ui::FormSpec& s) : spec(s), app_(app
     controls_.emplace(c.name, std::move(control));
   }
   app_.forms.push_back(this);
+  if (!app_.mainForm_)
+    app_.mainForm_ = this;
 }
 
 SimForm::~SimForm() {
+  if (app_.mainForm_ == this)
+    app_.mainForm_ = nullptr;
   auto& forms = app_.forms;
   forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
 }
@@ -144,6 +152,34 @@ void SimForm::Show() {
   visible_ = true;
   ++showCount;
   lastShownOrder = ++app_.stackingCounter_;
+  if (app_.mainForm_ == this) {
+    app_.applicationMinimized = false;
+    app_.FollowMainForm(true);
+  }
+}
+
+void SimForm::Hide() {
+  visible_ = false;
+  if (app_.mainForm_ == this)
+    app_.FollowMainForm(false);
+}
+
+bool SimForm::QueryEndSession() {
+  bool canEnd = true;
+  if (OnQueryEndSession)
+    OnQueryEndSession(canEnd);
+  return canEnd;
+}
+
+void SimForm::Minimize() {
+  if (app_.mainForm_ != this) {
+    visible_ = false;
+    return;
+  }
+  visible_ = false;
+  app_.applicationMinimized = true;
+  app_.applicationWindowVisible = true;
+  app_.applicationWindowRecordedVisible = true;
 }
 
 std::unique_ptr<ui::Timer> SimForm::CreateTimer(std::uint32_t interval, bool enabled) {
@@ -207,9 +243,26 @@ std::optional<std::wstring> SimApplication::BrowseForFolder(const std::wstring& 
   return chosen;
 }
 
+std::optional<std::wstring> SimApplication::PickFolder(const ui::FolderPickerOptions& options) {
+  folderPickers.push_back(options);
+  return BrowseForFolder(options.title);
+}
+
 void SimApplication::HideApplicationWindow() {
   applicationWindowVisible = false;
   ++hideApplicationWindowCalls;
+}
+
+void SimApplication::FollowMainForm(bool visible) {
+  if (applicationWindowRecordedVisible != applicationWindowVisible)
+    return;
+  applicationWindowVisible = visible;
+  applicationWindowRecordedVisible = visible;
+}
+
+void SimApplication::ActivateTaskBarButton() {
+  if (applicationMinimized && mainForm_)
+    mainForm_->Show();
 }
 
 void SimApplication::RunMessageLoop() {
@@ -232,9 +285,9 @@ void SimApplication::RunFor(std::int64_t milliseconds) {
     if (due > clock_.Milliseconds())
       clock_.Advance(due - clock_.Milliseconds());
     // The next tick is one interval after this one; ticks missed while busy are not queued.
-    next->due_ = due + next->interval_;
+    next->due_ = due + next->Period();
     while (next->due_ <= clock_.Milliseconds())
-      next->due_ += next->interval_;
+      next->due_ += next->Period();
     if (next->OnTimer)
       next->OnTimer();
   }

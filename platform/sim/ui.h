@@ -92,12 +92,14 @@ class SimTimer : public ui::Timer {
   void SetInterval(std::uint32_t milliseconds) override;
   bool Enabled() const override { return enabled_; }
   void SetEnabled(bool enabled) override;
-  // Virtual time of the next tick; nothing when disabled or of interval 0.
+  // Virtual time of the next tick; nothing when disabled or of interval 0. An interval
+  // above ui::kMaxTimerInterval counts as that maximum, as SetTimer takes it.
   std::optional<std::int64_t> NextDue() const;
 
  private:
   friend class SimApplication;
   void Restart();
+  std::int64_t Period() const;  // the interval as the platform holds it
   SimApplication& app_;
   std::uint32_t interval_;
   bool enabled_;
@@ -113,11 +115,16 @@ class SimForm : public ui::Form {
   void SetCaption(const std::wstring& caption) override { caption_ = caption; }
   bool Visible() const override { return visible_; }
   void Show() override;
-  void Hide() override { visible_ = false; }
+  void Hide() override;
   std::unique_ptr<ui::Timer> CreateTimer(std::uint32_t interval, bool enabled) override;
 
   // A close request (close button, Alt+F4, WM_CLOSE): hidden when the handler allows it.
   void RequestClose();
+  // Windows asks whether the session may end (WM_QUERYENDSESSION); the answer.
+  bool QueryEndSession();
+  // The user presses the minimise button. For the main form the program is minimised as a
+  // whole (see ui.h: the application window and the task bar).
+  void Minimize();
   template <class T>
   T& Sim(const std::wstring& name) {
     return dynamic_cast<T&>(Find(name));
@@ -169,6 +176,8 @@ class SimApplication : public ui::Application {
   int ShowMessageBox(const std::wstring& text, const std::wstring& caption,
                      std::uint32_t flags) override;
   std::optional<std::wstring> BrowseForFolder(const std::wstring& title) override;
+  std::optional<std::wstring> PickFolder(const ui::FolderPickerOptions& options) override;
+  void Initialize() override { ++initializeCalls; }
   ui::WorkArea PrimaryWorkArea() override { return workArea; }
   void HideApplicationWindow() override;
   void RunMessageLoop() override;
@@ -187,11 +196,20 @@ class SimApplication : public ui::Application {
 
   std::vector<MessageBoxRecord> boxes;
   std::vector<std::wstring> folderPickerTitles;
+  std::vector<ui::FolderPickerOptions> folderPickers;  // every opening, with its options
+  int initializeCalls = 0;
   std::vector<SimForm*> forms;
   std::vector<SimTrayIcon*> trayIcons;
   ui::WorkArea workArea{0, 0, 1920, 1040};
-  bool applicationWindowVisible = true;
+  // The application window: shown means the program has its task-bar button.
+  bool applicationWindowVisible = false;
+  bool applicationWindowRecordedVisible = false;  // the toolkit's record of it
+  bool applicationMinimized = false;
   int hideApplicationWindowCalls = 0;
+  bool TaskBarButton() const { return applicationWindowVisible; }
+  // The user activates the task-bar button: a minimised program is restored.
+  void ActivateTaskBarButton();
+  SimForm* MainForm() const { return mainForm_; }
   bool terminated = false;
   int modalDepth = 0;  // boxes and pickers open right now
 
@@ -206,6 +224,10 @@ class SimApplication : public ui::Application {
   std::wstring title_;
   std::vector<SimTimer*> timers_;
   std::int64_t stackingCounter_ = 0;
+  SimForm* mainForm_ = nullptr;
+  // The toolkit shows or hides the application window with the main form while its record
+  // agrees with the real state.
+  void FollowMainForm(bool visible);
 };
 
 }  // namespace platform::sim
