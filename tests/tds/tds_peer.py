@@ -5,7 +5,7 @@ where the server's own machine would, and logs every request as one JSON line.
 
   tds_peer.py [--config FILE.json] [--port N] [--database NAME ...] [--refuse NAME ...]
               [--delay SECONDS] [--mode sqlserver|rowcount|silent|silent-login]
-              [--log FILE] [--drive-c DIR] [--port-file FILE]
+              [--log FILE] [--drive-c DIR] [--port-file FILE] [--override FILE]
 
 Modes: sqlserver answers like SQL Server (informational 4035 and 3014 on a backup, a
 final DONE without a row count); rowcount leaves out the informational messages and
@@ -41,9 +41,29 @@ DEFAULTS = {
     "log": None,
     "drive_c": None,
     "port_file": None,
+    "override": None,
 }
 MODES = ("sqlserver", "rowcount", "silent", "silent-login")
 OS_ERRORS = {3: "The system cannot find the path specified.", 5: "Access is denied."}
+
+
+class LiveConfig:
+    """The configuration, with the keys of an optional override file laid over it; the
+    file is read again for every request, so a test can change the peer's behaviour
+    between two statements (for a Windows test program under Wine, through Z:)."""
+
+    def __init__(self, base):
+        self.base = base
+
+    def current(self):
+        path = self.base.get("override")
+        if not path or not os.path.exists(path):
+            return self.base
+        try:
+            with open(path, encoding="utf-8") as f:
+                return dict(self.base, **json.load(f))
+        except (OSError, ValueError):
+            return self.base
 
 
 class RequestLog:
@@ -96,8 +116,9 @@ class Session:
     counter = 0
     counter_lock = threading.Lock()
 
-    def __init__(self, sock, address, config, log):
-        self.sock, self.config, self.log = sock, config, log
+    def __init__(self, sock, address, live_config, log):
+        self.sock, self.live_config, self.log = sock, live_config, log
+        self.config = live_config.current()
         with Session.counter_lock:
             Session.counter += 1
             self.number = Session.counter
@@ -107,6 +128,8 @@ class Session:
         self.database = "master"
 
     def record(self, request, **fields):
+        if "sql" in fields:  # the text exactly as received, for byte-for-byte checks
+            fields["sql_utf16le"] = fields["sql"].encode("utf-16-le", "surrogatepass").hex()
         self.log.write(dict(conn=self.number, client=self.address, request=request, **fields))
 
     def send(self, payload):
@@ -126,6 +149,7 @@ class Session:
             self.record("disconnect")
 
     def dispatch(self, kind, payload):
+        self.config = self.live_config.current()
         mode = self.config["mode"]
         if kind == w.PRELOGIN:
             options = w.parse_prelogin(payload)
@@ -261,6 +285,7 @@ def load_config(argv):
     parser.add_argument("--log", help="JSON-lines request log")
     parser.add_argument("--drive-c", dest="drive_c", help="folder that is drive C: (Wine's drive_c)")
     parser.add_argument("--port-file", dest="port_file", help="written with the port once listening")
+    parser.add_argument("--override", help="JSON file read for every request; its keys replace these")
     args = parser.parse_args(argv)
     config = dict(DEFAULTS)
     if args.config:
@@ -282,11 +307,12 @@ class Server(socketserver.ThreadingTCPServer):
 def start(config):
     """A listening server for config; the caller runs serve_forever."""
     log = RequestLog(config["log"])
+    live = LiveConfig(config)
 
     class Handler(socketserver.BaseRequestHandler):
         def handle(self):
             self.request.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
-            Session(self.request, self.client_address, config, log).run()
+            Session(self.request, self.client_address, live, log).run()
 
     server = Server((config["host"], config["port"]), Handler)
     port = server.server_address[1]

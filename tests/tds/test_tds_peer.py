@@ -125,6 +125,7 @@ class PeerTest(unittest.TestCase):
         self.assertEqual(self.backups(), sorted(name for _, _, name in cases))
         for (db, path, name), sql, request in zip(cases, statements, peer.requests("sql_batch")):
             self.assertEqual(request["sql"], sql + "\n")
+            self.assertEqual(request["sql_utf16le"], (sql + "\n").encode("utf-16-le").hex())
             self.assertEqual((request["answer"], request["database"], request["path"]), ("backup", db, path))
             with open(os.path.join(self.drive_c, "tempbak", name), "rb") as f:
                 content = f.read()
@@ -195,6 +196,19 @@ class PeerTest(unittest.TestCase):
                 for kind in logged:
                     self.assertTrue(peer.requests(kind), kind)
                 peer.stop()
+
+    def test_override_file_changes_the_next_request(self):
+        override = os.path.join(self.dir, "override.json")
+        peer = self.peer(databases=["master"], override=override)
+        with open(override, "w") as f:
+            f.write('{"databases": ["master", "later"], "refused": ["master"]}')
+        code, out = clients.tsql(peer.port, ["select name from sysdatabases",
+                                             backup_statement("master", "c:\\tempbak\\m.bak")])
+        self.assertIn("later", out)
+        self.assertIn("Msg 3201 ", out)
+        os.remove(override)
+        code, out = clients.tsql(peer.port, ["select name from sysdatabases"])
+        self.assertNotIn("later", out)
 
     def test_login_to_an_unknown_database_is_refused(self):
         peer = self.peer()
