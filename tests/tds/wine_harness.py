@@ -10,7 +10,8 @@ realm runs beside the peer. Everything started here is stopped when the command 
 
   wine_harness.py [--wine-dir DIR] [--mode MODE] [--delay S] [--database NAME ...]
                   [--refuse NAME ...] [--connect-timeout S] [--query-timeout S]
-                  [--timeout S] [--no-wine] -- COMMAND [ARGS...]
+                  [--timeout S] [--no-wine] [--removable LETTER=FOLDER [--label TEXT]]
+                  -- COMMAND [ARGS...]
 
 The command sees TDS_HARNESS=1 and:
   TDS_PEER_PORT, TDS_PEER_LOG (the peer's JSON-lines request log),
@@ -21,6 +22,7 @@ The command sees TDS_HARNESS=1 and:
 
 import argparse
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -40,12 +42,15 @@ FREETDS_SERVER = "tavrix_peer"
 DATABASES = ["master", "tempdb", "model", "msdb", "备份库", "we\"ird'name"]
 
 
-def provider_aliases(path):
-    """A .reg file naming MSDASQL's class for both provider names the program uses."""
+def registry_file(path, removable_letter=None):
+    """A .reg file naming MSDASQL's class for both provider names the program uses, and
+    making the removable drive's letter a floppy (Wine's removable type)."""
     lines = ["Windows Registry Editor Version 5.00", ""]
     for name in ("SQLOLEDB", "SQLOLEDB.1"):
         lines += ["[HKEY_LOCAL_MACHINE\\Software\\Classes\\%s]" % name, '@="%s"' % name, "",
                   "[HKEY_LOCAL_MACHINE\\Software\\Classes\\%s\\CLSID]" % name, '@="%s"' % MSDASQL_CLSID, ""]
+    if removable_letter:
+        lines += ["[HKEY_LOCAL_MACHINE\\Software\\Wine\\Drives]", '"%s:"="floppy"' % removable_letter, ""]
     with open(path, "w", encoding="utf-16") as f:
         f.write("\r\n".join(lines) + "\r\n")
 
@@ -62,12 +67,17 @@ def parse_args(argv):
     parser.add_argument("--query-timeout", type=int, default=5)
     parser.add_argument("--timeout", type=float, default=600, help="seconds the command may run")
     parser.add_argument("--no-wine", action="store_true", help="run the command without a Wine session")
+    parser.add_argument("--removable", metavar="LETTER=FOLDER",
+                        help="make drive LETTER a removable drive showing FOLDER (e.g. e=/tmp/usb)")
+    parser.add_argument("--label", help="volume label of the removable drive (.windows-label)")
     parser.add_argument("command", nargs=argparse.REMAINDER)
     args = parser.parse_args(argv)
     if args.command[:1] == ["--"]:
         args.command = args.command[1:]
     if not args.command:
         parser.error("no command given")
+    if args.removable and not re.fullmatch(r"[a-yA-Y]=/.+", args.removable):
+        parser.error("--removable wants LETTER=/absolute/folder")
     return args
 
 
@@ -118,10 +128,18 @@ def main(argv):
                    TDS_PEER_QUERY_TIMEOUT=str(args.query_timeout))
         command = args.command
         if not args.no_wine:
-            reg = os.path.join(work, "providers.reg")
-            provider_aliases(reg)
-            command = [os.path.join(ROOT, "tools", "with-wine-session"), "sh", "-c",
-                       '"$WINELOADER" reg import "$0" >/dev/null 2>&1 || exit 1; exec "$@"', reg] + command
+            letter = None
+            if args.removable:
+                letter, folder = args.removable.lower().split("=", 1)
+                os.makedirs(folder, exist_ok=True)
+                if args.label is not None:
+                    with open(os.path.join(folder, ".windows-label"), "w", encoding="utf-8") as f:
+                        f.write(args.label + "\n")
+                env["TDS_HARNESS_REMOVABLE"] = "%s=%s" % (letter, os.path.abspath(folder))
+            env["TDS_HARNESS_REG"] = os.path.join(work, "harness.reg")
+            registry_file(env["TDS_HARNESS_REG"], letter)
+            command = [os.path.join(ROOT, "tools", "with-wine-session"),
+                       os.path.join(HERE, "inside_wine_session.sh")] + command
         print("wine_harness: peer on 127.0.0.1:%d (%s), realm ready after %.1f s"
               % (peer.port, args.mode, time.monotonic() - started), flush=True)
         code = run_bounded(command, env, args.timeout)
