@@ -145,6 +145,8 @@ class Session:
                 self.dispatch(kind, payload)
         except (w.ConnectionClosed, ConnectionError, OSError):
             pass
+        except Exception as error:  # a request this peer cannot read: log it, drop the client
+            self.record("unreadable", error=repr(error))
         finally:
             self.record("disconnect")
 
