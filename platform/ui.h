@@ -49,6 +49,7 @@ struct ControlSpec {
 
 enum class Border { FixedSingle, None };
 
+// Controls later in `controls` lie on top of earlier ones where they overlap.
 struct FormSpec {
   std::wstring name;
   int clientWidth = 0, clientHeight = 0;  // 96 DPI
@@ -110,6 +111,11 @@ class Timer {
 // periods count shorter ticks.
 inline constexpr std::uint32_t kMaxTimerInterval = 0x7FFFFFFF;
 
+// A window's outer rectangle in screen pixels.
+struct Bounds {
+  int left = 0, top = 0, width = 0, height = 0;
+};
+
 class Form {
  public:
   virtual ~Form() = default;
@@ -124,6 +130,10 @@ class Form {
   // Show: visible and brought to the top of the window order.
   virtual void Show() = 0;
   virtual void Hide() = 0;
+  // Where the window is and its outer size (equal to the client size without a border).
+  virtual Bounds GetBounds() const = 0;
+  // Moves the window's top-left corner to a screen position; the size stays.
+  virtual void MoveTo(int left, int top) = 0;
   // A message timer of this form.
   virtual std::unique_ptr<Timer> CreateTimer(std::uint32_t interval, bool enabled) = 0;
   // Every close request of the window; leave canClose true to let it close.

@@ -102,7 +102,8 @@ std::int64_t SimTimer::Period() const {
   return std::min(interval_, ui::kMaxTimerInterval);
 }
 
-SimForm::SimForm(SimApplication& app, const ui::FormSpec& s) : spec(s), app_(app) {
+SimForm::SimForm(SimApplication& app, const ui::FormSpec& s)
+    : spec(s), app_(app), bounds_{0, 0, s.clientWidth, s.clientHeight} {
   for (const ui::ControlSpec& c : spec.controls) {
     std::unique_ptr<SimControl> control;
     switch (c.kind) {
@@ -180,6 +181,11 @@ void SimForm::Minimize() {
   app_.applicationMinimized = true;
   app_.applicationWindowVisible = true;
   app_.applicationWindowRecordedVisible = true;
+}
+
+void SimForm::MoveTo(int left, int top) {
+  bounds_.left = left;
+  bounds_.top = top;
 }
 
 std::unique_ptr<ui::Timer> SimForm::CreateTimer(std::uint32_t interval, bool enabled) {

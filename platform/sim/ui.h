@@ -116,6 +116,9 @@ class SimForm : public ui::Form {
   bool Visible() const override { return visible_; }
   void Show() override;
   void Hide() override;
+  // The sim draws no frame: the outer size is the client size of the layout.
+  ui::Bounds GetBounds() const override { return bounds_; }
+  void MoveTo(int left, int top) override;
   std::unique_ptr<ui::Timer> CreateTimer(std::uint32_t interval, bool enabled) override;
 
   // A close request (close button, Alt+F4, WM_CLOSE): hidden when the handler allows it.
@@ -138,6 +141,7 @@ class SimForm : public ui::Form {
   SimApplication& app_;
   std::wstring caption_;
   bool visible_ = false;
+  ui::Bounds bounds_;
   std::map<std::wstring, std::unique_ptr<SimControl>> controls_;
 };
 
