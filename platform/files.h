@@ -41,7 +41,8 @@ class FileSystem {
   virtual void Move(const std::wstring& from, const std::wstring& to) = 0;
   // DeleteFileW; false on failure.
   virtual bool Delete(const std::wstring& path) = 0;
-  // Root of the volume that holds the path (GetVolumePathNameW), for same-volume decisions.
+  // Root of the volume that holds the path (GetVolumePathNameW), for same-volume decisions;
+  // in upper case, so that the roots of one volume compare equal as text.
   virtual std::wstring VolumeRoot(const std::wstring& path) = 0;
 };
 

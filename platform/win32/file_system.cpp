@@ -112,7 +112,11 @@ std::wstring Win32FileSystem::VolumeRoot(const std::wstring& path) {
   wchar_t root[MAX_PATH + 1] = {};
   if (!GetVolumePathNameW(path.c_str(), root, MAX_PATH + 1))
     ThrowLastError();
-  return root;
+  // Windows keeps the case the path was given in ("c:\" for "c:\tempbak"); in upper case
+  // the roots of one volume compare equal as text.
+  const DWORD length = static_cast<DWORD>(wcslen(root));
+  CharUpperBuffW(root, length);
+  return std::wstring(root, length);
 }
 
 }  // namespace platform::win32

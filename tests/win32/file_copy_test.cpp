@@ -1,0 +1,126 @@
+// Copy, move, delete and the volume of a path over real files in the test prefix.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "platform/error.h"
+#include "platform/win32/file_system.h"
+#include "tests/win32/adapter_test_main.h"
+
+using win32test::ReadBytes;
+using win32test::WriteBytes;
+
+namespace {
+
+// The Windows error code a call raised, or 0 when it raised nothing.
+template <typename Call>
+std::uint32_t ErrorOf(Call call) {
+  try {
+    call();
+  } catch (const platform::OsError& e) {
+    return e.Code();
+  }
+  return 0;
+}
+
+class FileCopyTest : public ::testing::Test {
+ protected:
+  FileCopyTest() { WriteBytes(source_, "backup data"); }
+
+  platform::win32::Win32FileSystem files_;
+  win32test::TempFolder folder_;
+  const std::wstring source_ = folder_ / L"master251210120000.bak";
+  const std::wstring target_ = folder_ / L"copy.bak";
+};
+
+TEST_F(FileCopyTest, ACopyToANewNameLeavesTheSource) {
+  files_.Copy(source_, target_, true);
+  EXPECT_EQ(ReadBytes(target_), "backup data");
+  EXPECT_EQ(ReadBytes(source_), "backup data");
+}
+
+TEST_F(FileCopyTest, ACopyWithFailIfExistsNeverOverwrites) {
+  WriteBytes(target_, "earlier backup");
+  EXPECT_EQ(ErrorOf([&] { files_.Copy(source_, target_, true); }), platform::error::kFileExists);
+  EXPECT_EQ(ReadBytes(target_), "earlier backup");
+}
+
+TEST_F(FileCopyTest, ACopyWithoutFailIfExistsReplaces) {
+  WriteBytes(target_, "earlier backup");
+  files_.Copy(source_, target_, false);
+  EXPECT_EQ(ReadBytes(target_), "backup data");
+}
+
+TEST_F(FileCopyTest, ACopyFromOrIntoNothingRaisesItsCode) {
+  EXPECT_EQ(ErrorOf([&] { files_.Copy(folder_ / L"missing.bak", target_, true); }),
+            platform::error::kFileNotFound);
+  EXPECT_EQ(ErrorOf([&] { files_.Copy(source_, folder_ / L"missing\\copy.bak", true); }),
+            platform::error::kPathNotFound);
+  EXPECT_EQ(ReadBytes(target_), "<missing>");
+}
+
+TEST_F(FileCopyTest, AMoveRenamesOnTheSameVolume) {
+  files_.Move(source_, target_);
+  EXPECT_EQ(ReadBytes(target_), "backup data");
+  EXPECT_FALSE(files_.FileExists(source_));
+}
+
+TEST_F(FileCopyTest, AMoveNeverReplacesAnExistingFile) {
+  WriteBytes(target_, "earlier backup");
+  EXPECT_EQ(ErrorOf([&] { files_.Move(source_, target_); }), platform::error::kAlreadyExists);
+  EXPECT_EQ(ReadBytes(target_), "earlier backup");
+  EXPECT_EQ(ReadBytes(source_), "backup data");
+}
+
+TEST_F(FileCopyTest, AMoveDoesNotCopyAcrossVolumes) {
+  // Under Wine every drive letter is a Linux folder; /dev/shm is another file system.
+  const std::wstring otherVolume = L"Z:\\dev\\shm";
+  if (!files_.DirectoryExists(otherVolume))
+    GTEST_SKIP() << "no second file system at "
+                 << "/dev/shm";
+  ASSERT_NE(files_.VolumeRoot(otherVolume + L"\\x"), files_.VolumeRoot(source_));
+  const std::wstring elsewhere =
+      otherVolume + L"\\tavrix-move-" + std::to_wstring(GetCurrentProcessId()) + L".bak";
+  EXPECT_EQ(ErrorOf([&] { files_.Move(source_, elsewhere); }), ERROR_NOT_SAME_DEVICE);
+  EXPECT_FALSE(files_.FileExists(elsewhere));
+  EXPECT_EQ(ReadBytes(source_), "backup data");
+  files_.Delete(elsewhere);
+}
+
+TEST_F(FileCopyTest, DeleteReportsWhetherAFileWent) {
+  EXPECT_TRUE(files_.Delete(source_));
+  EXPECT_FALSE(files_.FileExists(source_));
+  EXPECT_FALSE(files_.Delete(source_));
+}
+
+struct VolumeCase {
+  const wchar_t* path;
+  const wchar_t* root;
+};
+
+// Paths need not exist, and the roots come in upper case whatever case the path was given in,
+// so that the temporary folder and a destination on the same volume compare equal.
+constexpr VolumeCase kVolumeCases[] = {
+    {L"C:\\tempbak", L"C:\\"},
+    {L"c:\\tempbak\\master251210120000.bak", L"C:\\"},
+    {L"E:\\BACKUP", L"E:\\"},
+    {L"E:\\BACKUP\\master251210120000.bak", L"E:\\"},
+    {L"Z:\\dev\\shm\\x.bak", L"Z:\\DEV\\SHM\\"},  // a second file system under Wine
+    {L"z:\\Dev\\Shm\\x.bak", L"Z:\\DEV\\SHM\\"},
+};
+
+TEST(VolumeRootTest, EachPathLiesOnItsVolume) {
+  platform::win32::Win32FileSystem files;
+  for (const VolumeCase& c : kVolumeCases) {
+    SCOPED_TRACE(testing::Message() << static_cast<int>(&c - kVolumeCases));
+    EXPECT_EQ(files.VolumeRoot(c.path), c.root);
+  }
+  EXPECT_NE(files.VolumeRoot(L"C:\\tempbak"), files.VolumeRoot(L"E:\\BACKUP"));
+}
+
+TEST(VolumeRootTest, ADriveWithoutMediumHasNoVolume) {
+  platform::win32::Win32FileSystem files;
+  EXPECT_NE(ErrorOf([&] { files.VolumeRoot(L"F:\\BACKUP"); }), 0u);
+}
+
+}  // namespace
