@@ -18,6 +18,8 @@ platform::Services World::AsServices() {
   s.files = &files;
   s.profile = &profile;
   s.ui = &ui;
+  s.drives = &drives;
+  s.database = &database;
   s.registry = &registry;
   return s;
 }

@@ -3,6 +3,8 @@
 // the process's platform; destroying it uninstalls them.
 #include "platform/services.h"
 #include "platform/sim/clock.h"
+#include "platform/sim/database.h"
+#include "platform/sim/drives.h"
 #include "platform/sim/file_system.h"
 #include "platform/sim/profile.h"
 #include "platform/sim/registry.h"
@@ -23,6 +25,9 @@ class World {
   SimSystem system{clock, files};
   SimProfile profile{files, system};
   SimApplication ui{clock};
+  SimDrives drives{files, system};
+  SimServer server{clock, files};
+  SimDatabase database{server};
   SimRegistry registry;
 
   platform::Services AsServices();
