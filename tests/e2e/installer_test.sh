@@ -3,7 +3,8 @@
 # installed folder, once through its start-up value (wineboot runs the Run key like a
 # logon) and once through its Start-menu shortcut; the silent uninstaller removes the
 # program, its start-up value, its shortcut and its Programs and Features entry, and leaves
-# config.ini, log\ and every backup as they were.
+# config.ini, log\ and every backup as they were. The installed program carries its icon,
+# version and manifest (installer_pe_resources.py).
 #   tests/e2e/installer_test.sh build/<dir>/TavrixSetup.exe
 # Runs inside tools/with-wine-session (it needs the display), in a copy of the session's
 # prefix of its own, so the tests that share the session prefix never see it.
@@ -156,6 +157,8 @@ for case in "${cases[@]}"; do
 
   for f in Tavrix.exe uninstall.exe; do [ -f "$dir/$f" ] || fail "$folder\\$f not installed"; done
   [ -d "$WINEPREFIX/drive_c/tempbak" ] || fail 'c:\tempbak not created'
+  python3 "$here/installer_pe_resources.py" "$dir/Tavrix.exe" "$setup" ||
+    fail "icon, version or manifest of the installed program"
   [ -f "$(unix_path "$shortcut")" ] || fail "no Start-menu shortcut"
   [ "$(reg_value "$run_key" Tavrix)" = "$run_value" ] ||
     fail "start-up value is '$(reg_value "$run_key" Tavrix || true)', expected '$run_value'"
