@@ -74,12 +74,25 @@ VIAddVersionKey /LANG=2052 "LegalCopyright" "© ${VENDOR}"
   Pop $0
 !macroend
 
+; The start-up value, the uninstall entry and the folder rights need an administrator.
+!macro RequireAdmin
+  UserInfo::GetAccountType
+  Pop $0
+  ${If} $0 != "admin"
+    MessageBox MB_ICONSTOP "需要管理员权限。" /SD IDOK
+    SetErrorLevel 740 ; ERROR_ELEVATION_REQUIRED
+    Quit
+  ${EndIf}
+!macroend
+
 Function .onInit
+  !insertmacro RequireAdmin
   SetRegView 64
   SetShellVarContext all
 FunctionEnd
 
 Function un.onInit
+  !insertmacro RequireAdmin
   SetRegView 64
   SetShellVarContext all
 FunctionEnd
