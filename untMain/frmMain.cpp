@@ -1,6 +1,7 @@
 #include "untMain/frmMain.h"
 
 #include "platform/services.h"
+#include "untComm/exception_handler.h"
 #include "untMain/layout.h"
 
 namespace untMain {
@@ -40,32 +41,37 @@ TfrmMain::TfrmMain()
       btn4(form->Get<platform::ui::Button>(L"btn4")),
       btn3(form->Get<platform::ui::Button>(L"btn3")) {
   platform::ui::Application& app = *platform::Current().ui;
+  using untComm::Guarded;
 
   TrayIcon1 = app.CreateTrayIcon(*form, app.Title(), L"退出(&X)");
-  TrayIcon1->OnDblClick = [this] { TrayIcon1DblClick(); };
-  TrayIcon1->OnExitItem = [this] { X1Click(); };
+  TrayIcon1->OnDblClick = Guarded([this] { TrayIcon1DblClick(); });
+  TrayIcon1->OnExitItem = Guarded([this] { X1Click(); });
 
   tmrBackup = form->CreateTimer(kTwelveHours, true);
-  tmrBackup->OnTimer = [this] { tmrBackupTimer(); };
+  tmrBackup->OnTimer = Guarded([this] {
+    if (backupSchedule.Tick())
+      tmrBackupTimer();
+  });
   Timer1 = form->CreateTimer(kOneSecond, true);
-  Timer1->OnTimer = [this] { Timer1Timer(); };
+  Timer1->OnTimer = Guarded([this] { Timer1Timer(); });
   Timer2 = form->CreateTimer(kOneHour, true);
-  Timer2->OnTimer = [this] { Timer2Timer(); };
+  Timer2->OnTimer = Guarded([this] { Timer2Timer(); });
   Timer3 = form->CreateTimer(kFifteenSeconds, true);
-  Timer3->OnTimer = [this] { Timer3Timer(); };
+  Timer3->OnTimer = Guarded([this] { Timer3Timer(); });
 
   qry1 = NewQuery();
   qry_BaseTemp = NewQuery();
 
-  form->OnCloseQuery = [this](bool& canClose) { FormCloseQuery(canClose); };
-  chkALLDB.OnClick = [this] { chkALLDBClick(); };
-  chkisw.OnClick = [this] { chkiswClick(); };
-  chkBacktousb.OnClick = [this] { chkBacktousbClick(); };
-  chkBackupAutoStart.OnClick = [this] { chkBackupAutoStartClick(); };
-  cboBackupTime.OnKeyPress = [this](wchar_t& key) { cboBackupTimeKeyPress(key); };
-  btn2.OnClick = [this] { btn2Click(); };
-  btn4.OnClick = [this] { btn4Click(); };
-  btn3.OnClick = [this] { btn3Click(); };
+  form->OnCloseQuery = Guarded([this](bool& canClose) { FormCloseQuery(canClose); });
+  form->OnQueryEndSession = Guarded([this](bool& canEnd) { FormQueryEndSession(canEnd); });
+  chkALLDB.OnClick = Guarded([this] { chkALLDBClick(); });
+  chkisw.OnClick = Guarded([this] { chkiswClick(); });
+  chkBacktousb.OnClick = Guarded([this] { chkBacktousbClick(); });
+  chkBackupAutoStart.OnClick = Guarded([this] { chkBackupAutoStartClick(); });
+  cboBackupTime.OnKeyPress = Guarded([this](wchar_t& key) { cboBackupTimeKeyPress(key); });
+  btn2.OnClick = Guarded([this] { btn2Click(); });
+  btn4.OnClick = Guarded([this] { btn4Click(); });
+  btn3.OnClick = Guarded([this] { btn3Click(); });
 }
 
 TfrmMain::~TfrmMain() {

@@ -2,8 +2,10 @@
 // TfrmMain: the settings window and the program's non-visual components (timers, query
 // objects, notification-area icon). Its handlers are spread over files by subject:
 //   frmMain.cpp        building the components from the layout table, wiring the events
-//   startup.cpp        FormCreate and SetAutoStart's caller side
-//   lifetime.cpp       FormCloseQuery, Timer1Timer, TrayIcon1DblClick, X1Click
+//                      (every handler runs through the application's exception handler)
+//   startup.cpp        FormCreate
+//   lifetime.cpp       FormCloseQuery, FormQueryEndSession, Timer1Timer, TrayIcon1DblClick,
+//                      X1Click
 //   interlocks.cpp     the check-box interlocks, the hours filter, the folder picker
 //   backup_jobs.cpp    BackupDB, Backup, BackupAllDB, checkLabel, tmrBackupTimer
 //   test_and_save.cpp  btn4Click, TestBackup, btn3Click
@@ -13,6 +15,7 @@
 
 #include "platform/database.h"
 #include "platform/ui.h"
+#include "untMain/backup_schedule.h"
 
 namespace untMain {
 
@@ -53,10 +56,13 @@ class TfrmMain {
   std::unique_ptr<platform::Query> qry1;
   std::unique_ptr<platform::Query> qry_BaseTemp;
   std::unique_ptr<platform::ui::TrayIcon> TrayIcon1;
+  // Counts tmrBackup's ticks into backup periods (see backup_schedule.h).
+  BackupSchedule backupSchedule;
 
   // Start-up and lifetime.
   void FormCreate();
   void FormCloseQuery(bool& CanClose);
+  void FormQueryEndSession(bool& CanEnd);
   void Timer1Timer();
   void TrayIcon1DblClick();
   void X1Click();
