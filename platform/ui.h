@@ -34,11 +34,12 @@ struct ControlSpec {
   int tabOrder = -1;  // -1: takes no focus
   bool enabled = true;
   bool checked = false;
-  bool password = false;       // Edit: characters shown as '*'
-  bool autoSize = false;       // Label: size follows the text
-  bool defaultButton = false;  // Button: Enter activates it while enabled
-  bool alignClient = false;    // fills the parent's client area
-  int maxLength = 0;           // Edit/ComboBox: characters the user may type, 0 = no limit
+  bool password = false;          // Edit: characters shown as '*'
+  bool autoSize = false;          // Label: size follows the text
+  bool centerVertically = false;  // Label: one line of text centred in the label's height
+  bool defaultButton = false;     // Button: Enter activates it while enabled
+  bool alignClient = false;       // fills the parent's client area
+  int maxLength = 0;              // Edit/ComboBox: characters the user may type, 0 = no limit
   std::vector<std::wstring> items;
   int selectedItem = -1;
   std::optional<Font> font;                 // otherwise the parent's

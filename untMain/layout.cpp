@@ -57,6 +57,7 @@ platform::ui::FormSpec Build() {
   form.controls.push_back(Label(L"lbl1", 34, 23, 56, L"服务器："));
   ControlSpec server = Control(L"label13", Kind::Label, 96, 20, 143, 21, L"(localhost)", -1);
   server.background = kSkyBlue;
+  server.centerVertically = true;
   form.controls.push_back(server);
 
   form.controls.push_back(Label(L"lbl2", 34, 62, 56, L"sa密码："));
