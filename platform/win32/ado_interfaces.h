@@ -1,9 +1,10 @@
 #pragma once
 // The typed ADO interfaces with the 2.x interface ids (_Connection {00000550-...},
 // _Recordset {00000556-...}): Windows answers them for old clients and Wine's msado15 answers
-// only them. MinGW's <adoint_backcompat.h> declares them, but names each coclass on a line
-// of its own ("Connection;"), which C++ rejects. With the header's own forward typedefs of
-// the coclasses switched off, each such line is turned into a forward class declaration.
+// only them. <adoint.h> declares them when NTDDI_VERSION is below Windows 8 (the build sets
+// Windows 7), but names each coclass on a line of its own ("Connection;"), which C++
+// rejects. With the header's own forward typedefs of the coclasses switched off, each such
+// line is turned into a forward class declaration.
 #include <windows.h>
 #include <ole2.h>
 #include <oleauto.h>
@@ -23,13 +24,15 @@
 #define Command class ADOCommand
 #define Recordset class ADORecordset
 #define Parameter class ADOParameter
-#include <adoint_backcompat.h>
+#include <adoint.h>
 #undef Connection
 #undef Record
 #undef Stream
 #undef Command
 #undef Recordset
 #undef Parameter
+
+static_assert(NTDDI_VERSION < 0x06020000, "the ADO 2.x declarations need NTDDI_VERSION < Win8");
 
 namespace platform::win32::ado {
 

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cwchar>
 #include <iostream>
+#include <vector>
 
 #include "platform/error.h"
 #include "platform/win32/ado_error.h"
@@ -25,6 +26,12 @@ constexpr wchar_t kIntegratedSecurity[] =
 constexpr wchar_t kSaLogin[] =
     L"Provider=SQLOLEDB.1;Persist Security Info=true;Initial Catalog=master;"
     L"Data Source=(local);User ID=sa;Password=secret";
+
+// Only under Wine is it certain that no SQL Server answers the SQLOLEDB strings.
+bool UnderWine() {
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
 
 // The user-interface thread's apartment, as the program entry sets it up.
 class ComApartment {
@@ -78,6 +85,8 @@ TEST_F(AdoTest, ConnectionAndRecordsetAreMadeWithTheAdo2InterfaceIds) {
 }
 
 TEST_F(AdoTest, TheIntegratedSecurityStringFailsAtOnceWithAClearMessage) {
+  if (!UnderWine())
+    GTEST_SKIP() << "a server may answer (local) here";
   // What the backup job does on its query: no time-out, then the BACKUP statement.
   std::unique_ptr<platform::Query> query = database_.CreateQuery();
   query->Close();
@@ -107,8 +116,10 @@ constexpr Statement kStatements[] = {
 };
 
 TEST_F(AdoTest, EveryConnectionThatCannotBeOpenedRaisesAMessage) {
-  for (const wchar_t* text :
-       {kIntegratedSecurity, kSaLogin, L"", L"Provider=NoSuchProvider.1;Data Source=(local)"}) {
+  std::vector<const wchar_t*> unusable = {L"", L"Provider=NoSuchProvider.1;Data Source=(local)"};
+  if (UnderWine())
+    unusable.insert(unusable.end(), {kIntegratedSecurity, kSaLogin});
+  for (const wchar_t* text : unusable) {
     for (const Statement& statement : kStatements) {
       SCOPED_TRACE(testing::Message() << statement.name << " on \"" << text << "\"");
       std::unique_ptr<platform::Query> query = database_.CreateQuery();
