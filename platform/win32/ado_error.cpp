@@ -9,7 +9,7 @@ namespace platform::win32 {
 namespace {
 
 std::wstring TrimmedEnd(std::wstring text) {
-  while (!text.empty() && static_cast<unsigned>(text.back()) <= L' ')
+  while (!text.empty() && text.back() <= L' ')
     text.pop_back();
   return text;
 }
