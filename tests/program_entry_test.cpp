@@ -18,15 +18,6 @@ using platform::ui::kIdYes;
 
 constexpr std::int64_t kHour = 3'600'000;
 
-// Runs of the scheduled backup seen by the server: each run of all databases starts with the
-// database list.
-int BackupRuns(const platform::sim::SimServer& server) {
-  int runs = 0;
-  for (const auto& statement : server.statements)
-    runs += statement.sql.find(L"sysdatabases") != std::wstring::npos;
-  return runs;
-}
-
 class ProgramEntryTest : public ProgramTest {};
 
 TEST_F(ProgramEntryTest, ASecondInstanceShowsTheNoticeAndEndsWithoutTouchingAnything) {

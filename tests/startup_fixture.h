@@ -19,6 +19,15 @@ inline std::vector<std::wstring> Messages(const std::vector<std::wstring>& lines
   return messages;
 }
 
+// Runs of the scheduled backup the server has seen: each run over all databases starts with
+// the database list.
+inline int BackupRuns(const platform::sim::SimServer& server) {
+  int runs = 0;
+  for (const auto& statement : server.statements)
+    runs += statement.sql.find(L"sysdatabases") != std::wstring::npos;
+  return runs;
+}
+
 class ProgramTest : public SimTest {
  protected:
   // config.ini beside the executable, in the ANSI code page as a user's editor writes it.

@@ -32,6 +32,7 @@ struct StartupCase {
   std::vector<std::wstring> boxes{};
   bool registered = true;
   std::uint32_t backupInterval = 0;
+  int startupBackups = 0;  // runs of the backup before the message loop
 };
 
 void PrintTo(const StartupCase& c, std::ostream* os) {
@@ -87,6 +88,26 @@ const StartupCase kCases[] = {
      .boxes = {L"Failed to set data for 'Tavrix'"},
      .registered = false,
      .backupInterval = 6 * kHour},
+    {.name = "BackupAtStartup",
+     .config = L"BACKUP_STARTBACKUP=1\r\n",
+     .log = {kStarted, kRegistered},
+     .backupInterval = 6 * kHour,
+     .startupBackups = 1},
+    {.name = "BackupAtStartupAfterABadHoursValue",
+     .config = L"BACKUP_STARTBACKUP=1\r\nBACKUP_TIME=abc\r\n",
+     .log = {kStarted, kRegistered},
+     .boxes = {L"'abc' is not a valid integer value."},
+     .backupInterval = 12 * kHour,
+     .startupBackups = 1},
+    // The user's backup at start does not depend on the registry.
+    {.name = "BackupAtStartupWithoutRegistryAccess",
+     .config = L"BACKUP_STARTBACKUP=1\r\n",
+     .registryReadOnly = true,
+     .log = {kStarted},
+     .boxes = {L"Failed to set data for 'Tavrix'"},
+     .registered = false,
+     .backupInterval = 6 * kHour,
+     .startupBackups = 1},
     {.name = "RegistryNotWritableWithAutoStartOff",
      .config = L"BACKUP_AUTOSTART=0\r\n",
      .registryReadOnly = true,
@@ -127,7 +148,9 @@ TEST_P(StartupSequenceTest, LeavesLogRegistryTimerAndBoxes) {
   std::uint32_t interval = 1;
   bool autoStartChecked = false;
   bool visible = false;
+  int startupBackups = -1;
   EXPECT_EQ(Run([&](untMain::TfrmMain& main) {
+              startupBackups = BackupRuns(world.server);
               interval = main.tmrBackup->Interval();
               EXPECT_TRUE(main.tmrBackup->Enabled());
               autoStartChecked = main.chkBackupAutoStart.Checked();
@@ -145,6 +168,7 @@ TEST_P(StartupSequenceTest, LeavesLogRegistryTimerAndBoxes) {
   EXPECT_EQ(interval, c.backupInterval);
   EXPECT_TRUE(autoStartChecked);
   EXPECT_TRUE(visible);
+  EXPECT_EQ(startupBackups, c.startupBackups);
   EXPECT_EQ(world.registry.OpenKeys(), 0);
 }
 
@@ -203,6 +227,22 @@ TEST_F(StartupTest, EveryControlShowsItsSettingAndTheFieldsFollowTheirBoxes) {
     EXPECT_EQ(main.btn4.Text(), L"测试");
     EXPECT_FALSE(main.btn3.Enabled());
   });
+}
+
+TEST_F(StartupTest, TheStartUpBackupsLogLinesFollowTheStartLines) {
+  world.files.MakeDirectories(L"C:\\dump");
+  WriteConfig(
+      L"BACKUP_STARTBACKUP=1\r\nBACKUP_USB=0\r\nBACKUP_PATH=C:\\dump\r\nBACKUP_ALLDB=0\r\n"
+      L"BACKUP_LIST=master\r\n");
+  std::size_t linesAtLoop = 0;
+  Run([&](untMain::TfrmMain&) { linesAtLoop = LogLines().size(); });
+  const auto log = Messages(LogLines());
+  ASSERT_EQ(log.size(), 3u);
+  EXPECT_EQ(linesAtLoop, 3u);
+  EXPECT_EQ(log[0], kStarted);
+  EXPECT_EQ(log[1], kRegistered);
+  // The backup's own line names the file it wrote into the local folder.
+  EXPECT_NE(log[2].find(L"C:\\dump\\master"), std::wstring::npos);
 }
 
 TEST_F(StartupTest, TheStartUpValueIsWrittenOnceAndTheRunKeyOpenedForWriting) {
