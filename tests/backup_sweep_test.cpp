@@ -110,6 +110,18 @@ TEST_F(SweepTest, ServerDownEscapesTheRunWithNoBackupAndTheNextRunTriesAgain) {
   EXPECT_EQ(LogLines().size(), 4u);
 }
 
+TEST_F(SweepTest, AfterAServerRestartTheNextRunConnectsAnew) {
+  main->tmrBackupTimer();
+  ASSERT_EQ(LogLines().size(), 4u);
+  world.server.Stop();
+  world.server.Start();  // every open connection is broken now
+  world.clock.Advance(1'000);
+  EXPECT_NE(Escaped(), L"<nothing escaped>");
+  world.clock.Advance(1'000);
+  EXPECT_NO_THROW(main->tmrBackupTimer());
+  EXPECT_EQ(LogLines().size(), 8u);
+}
+
 TEST_F(SweepTest, ARefusedListEscapesTheRun) {
   world.server.listFailure = L"SELECT permission denied on object 'sysdatabases'.";
   EXPECT_EQ(Escaped(), L"SELECT permission denied on object 'sysdatabases'.");
@@ -152,6 +164,19 @@ TEST_F(SingleDatabaseRunTest, ServerDownShowsNothingAndLogsNothing) {
   EXPECT_NO_THROW(main->tmrBackupTimer());
   EXPECT_TRUE(LogLines().empty());
   EXPECT_TRUE(world.ui.boxes.empty());
+}
+
+TEST_F(SingleDatabaseRunTest, AfterAServerRestartTheNextRunConnectsAnew) {
+  main->tmrBackupTimer();
+  ASSERT_EQ(LogLines().size(), 1u);
+  world.server.Stop();
+  world.server.Start();  // the open connection is broken now
+  world.clock.Advance(1'000);
+  main->tmrBackupTimer();
+  EXPECT_EQ(LogLines().size(), 1u);
+  world.clock.Advance(1'000);
+  main->tmrBackupTimer();
+  EXPECT_EQ(LogLines().size(), 2u);
 }
 
 TEST_F(SingleDatabaseRunTest, TheBackupTimerRunsEveryTwelveHoursFromTheStart) {

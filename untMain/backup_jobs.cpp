@@ -20,6 +20,18 @@ constexpr wchar_t kListDatabases[] = L"select name from sysdatabases";
 // A backup runs as long as the server needs; a time-out would cancel every large one.
 constexpr int kWaitForBackup = 0;
 
+// After a failure the query's connection may be dead (the server was restarted, the network
+// dropped): forget it, so that the next statement connects anew instead of failing on it
+// until the program restarts.
+void DropConnection(platform::Query& query) noexcept {
+  try {
+    query.Close();
+    query.SetConnectionString(L"");
+  } catch (...) {
+    // Nothing more to drop.
+  }
+}
+
 }  // namespace
 
 bool TfrmMain::BackupDB(const std::wstring& connstr, const std::wstring& dbname,
@@ -54,6 +66,7 @@ bool TfrmMain::BackupDB(const std::wstring& connstr, const std::wstring& dbname,
     untComm::WriteLog(L"数据库备份成功: " + destination);
     return true;
   } catch (...) {
+    DropConnection(*qry1);
     return false;
   }
 }
@@ -72,13 +85,21 @@ bool TfrmMain::Backup(const std::wstring& /*connectstr*/, const std::wstring& db
 }
 
 bool TfrmMain::BackupAllDB() {
-  qry_BaseTemp->Close();
-  qry_BaseTemp->SetConnectionString(BackupSettings.ConnectionString);
-  qry_BaseTemp->SetSql(kListDatabases);
-  qry_BaseTemp->Open();
-  while (!qry_BaseTemp->Eof()) {
-    Backup(BackupSettings.ConnectionString, qry_BaseTemp->FieldAsString(L"name"));
-    qry_BaseTemp->Next();
+  try {
+    qry_BaseTemp->Close();
+    qry_BaseTemp->SetConnectionString(BackupSettings.ConnectionString);
+    qry_BaseTemp->SetSql(kListDatabases);
+    qry_BaseTemp->Open();
+    while (!qry_BaseTemp->Eof()) {
+      Backup(BackupSettings.ConnectionString, qry_BaseTemp->FieldAsString(L"name"));
+      qry_BaseTemp->Next();
+    }
+  } catch (...) {
+    // A list that cannot be read usually means a server that went away: the backup query's
+    // connection is just as dead.
+    DropConnection(*qry_BaseTemp);
+    DropConnection(*qry1);
+    throw;
   }
   return true;
 }
