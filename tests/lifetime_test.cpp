@@ -76,6 +76,21 @@ TEST_F(LifetimeTest, ExitAnsweredNoChangesNothing) {
   EXPECT_EQ(Messages(LogLines()), (std::vector<std::wstring>{kStarted, kRegistered}));
 }
 
+TEST_F(LifetimeTest, ExitAnsweredYesEndsTheProgramEvenWhenTheLogCannotBeWritten) {
+  const int code = Run([&](untMain::TfrmMain&) {
+    world.files.LockExclusive(L"C:\\Tavrix\\log\\2022-06-09.txt");
+    world.ui.answerBox = [](const MessageBoxRecord& box) {
+      return box.flags & platform::ui::kMbYesNo ? kIdYes : platform::ui::kIdOk;
+    };
+    Icon().ChooseExit();
+    EXPECT_TRUE(world.ui.terminated);
+  });
+  EXPECT_EQ(code, 0);
+  ASSERT_EQ(world.ui.boxes.size(), 2u);
+  EXPECT_EQ(world.ui.boxes[1].text, L"I/O error 32.");
+  EXPECT_TRUE(world.ui.trayIcons.empty());
+}
+
 TEST_F(LifetimeTest, ExitAnsweredYesLogsEndsTheLoopAndRemovesTheIcon) {
   world.ui.answerBox = [](const MessageBoxRecord&) { return kIdYes; };
   const int code = Run([&](untMain::TfrmMain& main) {

@@ -31,7 +31,14 @@ void TfrmMain::X1Click() {
                                         platform::ui::kMbYesNo | platform::ui::kMbIconQuestion);
   if (answer != platform::ui::kIdYes)
     return;
-  untComm::WriteLog(L"用户退出程序。");
+  // The user asked to exit: a log that cannot be written is reported, but must not keep
+  // the program from ending.
+  try {
+    untComm::WriteLog(L"用户退出程序。");
+  } catch (...) {
+    app.Terminate();
+    throw;
+  }
   app.Terminate();
 }
 
