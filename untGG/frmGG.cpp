@@ -1,6 +1,7 @@
 #include "untGG/frmGG.h"
 
 #include "platform/services.h"
+#include "untComm/exception_handler.h"
 #include "untGG/layout.h"
 #include "untGG/promotion_address.h"
 
@@ -12,7 +13,7 @@ TfrmGG::TfrmGG()
     : form(platform::Current().ui->CreateForm(PromotionFormLayout())),
       WebBrowser1(form->Get<platform::ui::WebBrowser>(L"WebBrowser1")),
       Button1(form->Get<platform::ui::Button>(L"Button1")) {
-  Button1.OnClick = [this] { Button1Click(); };
+  Button1.OnClick = untComm::Guarded([this] { Button1Click(); });
 }
 
 TfrmGG::~TfrmGG() {
