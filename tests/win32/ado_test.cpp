@@ -1,6 +1,7 @@
-// The ADO adapter inside Wine's msado15. There is no SQL Server and no SQLOLEDB provider in
-// the test prefix, so every connection fails: what is checked is that the objects are made
-// and that each failure arrives as a DatabaseError with a message a user can read.
+// The ADO adapter over the system's msado15. In the Wine test prefix there is no SQL Server
+// and no SQLOLEDB provider, so every connection fails: what is checked is that the objects
+// are made and that each failure arrives as a DatabaseError with a message a user can read.
+// The adapter against a server that answers: ado_server_test.cpp.
 #include <gtest/gtest.h>
 
 #include <windows.h>
