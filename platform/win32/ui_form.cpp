@@ -13,8 +13,6 @@ namespace platform::win32 {
 
 namespace {
 
-constexpr int kFirstControlId = 100;  // clear of IDOK and IDCANCEL, which dialog keys send
-
 RECT ScaledRect(const ui::ControlSpec& c, UINT dpi) {
   const int left = ScaleToDpi(c.left, dpi);
   const int top = ScaleToDpi(c.top, dpi);

@@ -17,6 +17,10 @@ namespace platform::win32 {
 
 class Win32Application;
 
+// The control of row i of the layout table has the id kFirstControlId + i, clear of IDOK
+// and IDCANCEL, which the dialog keys send.
+inline constexpr int kFirstControlId = 100;
+
 class Win32Form : public ui::Form, public MessageWindow {
  public:
   Win32Form(Win32Application& app, const ui::FormSpec& spec);

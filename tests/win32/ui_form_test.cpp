@@ -187,23 +187,30 @@ TEST_F(MainFormTest, ControlsTakeTheirOwnFontOrTheGroupBoxsScaledToTheDpi) {
 }
 
 TEST_F(MainFormTest, EditBoxesHaveASingleLineBorder) {
-  form_.Show();
-  UpdateWindow(form_.Handle());
-  HDC screen = GetDC(nullptr);
   for (const ControlSpec& c : form_.spec.controls) {
     if (c.kind != Kind::Edit)
       continue;
     SCOPED_TRACE(testing::Message() << "control #" << (&c - form_.spec.controls.data()));
+    // The box as it draws itself (frame included), whatever lies over it on the screen.
+    HWND edit = Window(c.name);
     RECT rect{};
-    GetWindowRect(Window(c.name), &rect);
-    const int middle = (rect.top + rect.bottom) / 2;
+    GetWindowRect(edit, &rect);
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    ASSERT_TRUE(PrintWindow(edit, memory, 0));
     const COLORREF frame = GetSysColor(COLOR_WINDOWFRAME);
     // One pixel of the frame colour at the edge, none of it inside: no 3-D edge.
-    EXPECT_EQ(GetPixel(screen, rect.left, middle), frame);
-    EXPECT_EQ(GetPixel(screen, rect.right - 1, middle), frame);
-    EXPECT_NE(GetPixel(screen, rect.left + 1, middle), frame);
+    EXPECT_EQ(GetPixel(memory, 0, height / 2), frame);
+    EXPECT_EQ(GetPixel(memory, width - 1, height / 2), frame);
+    EXPECT_NE(GetPixel(memory, 1, height / 2), frame);
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
   }
-  ReleaseDC(nullptr, screen);
 }
 
 TEST_F(MainFormTest, TabOrderFollowsTheTableThroughTheGroupBox) {
@@ -243,6 +250,8 @@ TEST_F(MainFormTest, Label13IsSkyBlueAndThePasswordBoxWhiteWhileDisabled) {
 }
 
 TEST_F(MainFormTest, WhereControlsOverlapTheLaterOneOfTheTableLiesOnTop) {
+  // Away from the middle of the screen, where the windows of other tests open.
+  form_.MoveTo(4, 4);
   form_.Show();
   struct Case {
     int x, y;
