@@ -102,11 +102,21 @@ HFONT Win32Form::FontOf(const ui::ControlSpec& control) {
 }
 
 void Win32Form::Layout() {
-  const SIZE outer =
-      OuterSizeForClient(ScaleToDpi(spec.clientWidth, dpi_), ScaleToDpi(spec.clientHeight, dpi_),
-                         WindowStyle(), 0, dpi_);
+  const int clientWidth = ScaleToDpi(spec.clientWidth, dpi_);
+  const int clientHeight = ScaleToDpi(spec.clientHeight, dpi_);
+  SIZE outer = OuterSizeForClient(clientWidth, clientHeight, WindowStyle(), 0, dpi_);
   SetWindowPos(Handle(), nullptr, 0, 0, outer.cx, outer.cy,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // Where the frame drawn differs from the one computed for the DPI (Wine does not scale
+  // the frame per monitor), the client area decides.
+  RECT client{};
+  GetClientRect(Handle(), &client);
+  if (client.right != clientWidth || client.bottom != clientHeight) {
+    outer.cx += clientWidth - client.right;
+    outer.cy += clientHeight - client.bottom;
+    SetWindowPos(Handle(), nullptr, 0, 0, outer.cx, outer.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   PlaceControls();
 }
 

@@ -107,6 +107,30 @@ TEST_F(MainFormTest, EveryControlLiesWhereTheLayoutPutsItAtTheWindowsDpi) {
   }
 }
 
+TEST_F(MainFormTest, OnAMonitorOfAnotherDpiEverythingIsLaidOutAgainAtThatDpi) {
+  constexpr UINT kDpi = 144;
+  RECT suggested{100, 80, 100 + 640, 80 + 600};
+  SendMessageW(form_.Handle(), WM_DPICHANGED, MAKEWPARAM(kDpi, kDpi),
+               reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(form_.Dpi(), kDpi);
+  RECT client{};
+  GetClientRect(form_.Handle(), &client);
+  EXPECT_EQ(client.right, 621);
+  EXPECT_EQ(client.bottom, 561);
+  EXPECT_EQ(form_.GetBounds().left, 100);
+  EXPECT_EQ(form_.GetBounds().top, 80);
+  const RECT save = PlacedRect(Window(L"btn3"));
+  EXPECT_EQ(save.left, 338);  // 225 * 1.5, rounded as MulDiv rounds
+  EXPECT_EQ(save.top, 486);
+  EXPECT_EQ(save.right - save.left, 144);
+  EXPECT_EQ(save.bottom - save.top, 48);
+  const RECT hours = PlacedRect(Window(L"cboBackupTime"));
+  EXPECT_EQ(hours.bottom - hours.top, 33) << "the closed combo box scales too";
+  EXPECT_EQ(FontOf(Window(L"chkisw")).lfHeight, -21);
+  EXPECT_EQ(FontOf(Window(L"btn4")).lfHeight, -21);
+  EXPECT_EQ(FontOf(form_.Handle()).lfHeight, ScaleToDpi(-11, kDpi));
+}
+
 TEST_F(MainFormTest, EachKindIsItsStandardControlWithTheTablesStates) {
   for (const ControlSpec& c : form_.spec.controls) {
     SCOPED_TRACE(testing::Message() << "control #" << (&c - form_.spec.controls.data()));
