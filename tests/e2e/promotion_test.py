@@ -5,8 +5,9 @@ What it shows: once the program has started, its promotion window exists, hidden
 with no frame, in the bottom-right corner of the work area (under Xvfb without a task bar the
 work area is the whole screen); it is owned by the application window, which is hidden, so
 the program has no task-bar button; its "X" lies at 310, 8 (19 x 17), and the browser fills
-the window (that "X" lies on top of it is a hit test in tests/win32/promotion_window_test). The hourly showing is not waited for here (the simulated platform's
-tests run that timeline); Wine has no HTML engine, so the page would stay blank anyway.
+the window (that "X" lies on top of it is a hit test in tests/win32/promotion_window_test).
+The hourly showing is not waited for here (the simulated platform's tests run that
+timeline); Wine has no HTML engine, so the page would stay blank anyway.
 
   promotion_test.py --program Tavrix.exe --driver tavrix_e2e_driver.exe --out DIR
 
@@ -49,7 +50,8 @@ def promotion_window(args, template, work):
         application = s.driver("find-any", "TavrixApplication")
         check(bool(application) and window["owner"] == application[0]["hwnd"],
               "owned by the application window", (window["owner"], application))
-        check(bool(application) and not application[0]["visible"], "which is hidden: no task-bar button")
+        check(bool(application) and not application[0]["visible"],
+              "which is hidden: no task-bar button")
 
         controls = s.driver("controls", window["hwnd"]) or []
         direct = [c for c in controls if c["parent"] == window["hwnd"]]
