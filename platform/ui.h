@@ -188,7 +188,7 @@ class Application {
   virtual ~Application() = default;
   virtual std::wstring Title() const = 0;
   virtual void SetTitle(const std::wstring& title) = 0;
-  virtual std::unique_ptr<Form> CreateForm(const FormSpec& spec) = 0;
+  virtual std::unique_ptr<Form> CreateForm(const FormSpec& design) = 0;
   // The notification-area icon with the program's icon, tooltip copied once.
   virtual std::unique_ptr<TrayIcon> CreateTrayIcon(Form& owner, const std::wstring& tooltip,
                                                    const std::wstring& exitCaption) = 0;

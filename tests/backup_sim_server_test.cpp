@@ -88,7 +88,7 @@ TEST_F(SimServerTest, LoginsAreCheckedAgainstTheServersAccounts) {
   EXPECT_EQ(Run(backup, L"Provider=SQLOLEDB.1;Integrated Security=SSPI;Data Source=far"),
             L"[DBNETLIB][ConnectionOpen (Connect()).]SQL Server does not exist or access denied.");
   EXPECT_EQ(Run(backup, L"Provider=SQLOLEDB.1;Password=\"open"),
-            L"Format of the initialization string does not conform to the OLE DB specification.");
+            L"Format of the initialization string is not valid.");
   EXPECT_EQ(world.server.connects, std::vector<std::wstring>{sa + L"pw"});
 }
 

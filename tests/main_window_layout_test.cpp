@@ -34,9 +34,9 @@ TEST_F(MainWindowLayoutTest, ComponentsHaveTheirDesignValues) {
 
 TEST_F(MainWindowLayoutTest, TabOrderRunsThroughEveryFocusableControlOnce) {
   untMain::TfrmMain main;
-  const auto& spec = dynamic_cast<SimForm&>(*main.form).spec;
+  const auto& design = dynamic_cast<SimForm&>(*main.form).design;
   std::vector<std::wstring> byTab(16);
-  for (const auto& c : spec.controls) {
+  for (const auto& c : design.controls) {
     if (c.tabOrder < 0)
       continue;
     ASSERT_LT(c.tabOrder, 16);

@@ -115,17 +115,17 @@ class PromotionTest : public SimTest {
 };
 
 TEST_F(PromotionTest, DesignIsABorderless366By208WindowFilledByTheBrowserWithXOnTop) {
-  const platform::ui::FormSpec spec = untGG::PromotionFormLayout();
-  EXPECT_EQ(spec.name, L"frmGG");
-  EXPECT_EQ(spec.clientWidth, 366);
-  EXPECT_EQ(spec.clientHeight, 208);
-  EXPECT_EQ(spec.border, platform::ui::Border::None);
-  EXPECT_EQ(spec.font.face, L"Tahoma");
-  EXPECT_EQ(spec.font.pixelHeight, 11);
-  EXPECT_TRUE(spec.showHints);
-  ASSERT_EQ(spec.controls.size(), 2u);
+  const platform::ui::FormSpec design = untGG::PromotionFormLayout();
+  EXPECT_EQ(design.name, L"frmGG");
+  EXPECT_EQ(design.clientWidth, 366);
+  EXPECT_EQ(design.clientHeight, 208);
+  EXPECT_EQ(design.border, platform::ui::Border::None);
+  EXPECT_EQ(design.font.face, L"Tahoma");
+  EXPECT_EQ(design.font.pixelHeight, 11);
+  EXPECT_TRUE(design.showHints);
+  ASSERT_EQ(design.controls.size(), 2u);
 
-  const platform::ui::ControlSpec& browser = spec.controls[0];
+  const platform::ui::ControlSpec& browser = design.controls[0];
   EXPECT_EQ(browser.name, L"WebBrowser1");
   EXPECT_EQ(browser.kind, platform::ui::Kind::WebBrowser);
   EXPECT_EQ((std::vector{browser.left, browser.top, browser.width, browser.height}),
@@ -134,7 +134,7 @@ TEST_F(PromotionTest, DesignIsABorderless366By208WindowFilledByTheBrowserWithXOn
   EXPECT_EQ(browser.tabOrder, 0);
 
   // Later in the table, so it lies on top of the browser.
-  const platform::ui::ControlSpec& close = spec.controls[1];
+  const platform::ui::ControlSpec& close = design.controls[1];
   EXPECT_EQ(close.name, L"Button1");
   EXPECT_EQ(close.kind, platform::ui::Kind::Button);
   EXPECT_EQ((std::vector{close.left, close.top, close.width, close.height}),

@@ -6,9 +6,10 @@
 
 namespace platform::sim {
 
-SimControl::SimControl(const ui::ControlSpec& s) : spec(s), enabled_(s.enabled), text_(s.text) {
-  if (spec.selectedItem >= 0 && static_cast<std::size_t>(spec.selectedItem) < spec.items.size()) {
-    text_ = spec.items[static_cast<std::size_t>(spec.selectedItem)];
+SimControl::SimControl(const ui::ControlSpec& s) : design(s), enabled_(s.enabled), text_(s.text) {
+  if (design.selectedItem >= 0 &&
+      static_cast<std::size_t>(design.selectedItem) < design.items.size()) {
+    text_ = design.items[static_cast<std::size_t>(design.selectedItem)];
   }
 }
 
@@ -42,7 +43,7 @@ void SimComboBox::Type(wchar_t key) {
   }
   if (key < L' ')
     return;  // other control characters insert nothing
-  if (spec.maxLength > 0 && text_.size() >= static_cast<std::size_t>(spec.maxLength))
+  if (design.maxLength > 0 && text_.size() >= static_cast<std::size_t>(design.maxLength))
     return;
   text_ += key;
 }
@@ -53,7 +54,7 @@ void SimComboBox::TypeText(const std::wstring& keys) {
 }
 
 void SimComboBox::PickItem(std::size_t index) {
-  text_ = spec.items.at(index);
+  text_ = design.items.at(index);
 }
 
 void SimWebBrowser::Navigate(const std::wstring& address) {
@@ -103,8 +104,8 @@ std::int64_t SimTimer::Period() const {
 }
 
 SimForm::SimForm(SimApplication& app, const ui::FormSpec& s)
-    : spec(s), app_(app), bounds_{0, 0, s.clientWidth, s.clientHeight} {
-  for (const ui::ControlSpec& c : spec.controls) {
+    : design(s), app_(app), bounds_{0, 0, s.clientWidth, s.clientHeight} {
+  for (const ui::ControlSpec& c : design.controls) {
     std::unique_ptr<SimControl> control;
     switch (c.kind) {
       case ui::Kind::CheckBox:
@@ -220,8 +221,8 @@ void SimTrayIcon::ChooseExit() {
     OnExitItem();
 }
 
-std::unique_ptr<ui::Form> SimApplication::CreateForm(const ui::FormSpec& spec) {
-  return std::make_unique<SimForm>(*this, spec);
+std::unique_ptr<ui::Form> SimApplication::CreateForm(const ui::FormSpec& design) {
+  return std::make_unique<SimForm>(*this, design);
 }
 
 std::unique_ptr<ui::TrayIcon> SimApplication::CreateTrayIcon(ui::Form&, const std::wstring& tooltip,
@@ -303,7 +304,7 @@ void SimApplication::RunFor(std::int64_t milliseconds) {
 
 SimForm* SimApplication::FindForm(const std::wstring& name) {
   for (SimForm* form : forms) {
-    if (form->spec.name == name)
+    if (form->design.name == name)
       return form;
   }
   return nullptr;

@@ -22,14 +22,14 @@ class SimApplication;
 
 class SimControl : public virtual ui::Control {
  public:
-  explicit SimControl(const ui::ControlSpec& spec);
-  const std::wstring& Name() const override { return spec.name; }
+  explicit SimControl(const ui::ControlSpec& design);
+  const std::wstring& Name() const override { return design.name; }
   bool Enabled() const override { return enabled_; }
   void SetEnabled(bool enabled) override { enabled_ = enabled; }
   std::wstring Text() const override { return text_; }
   void SetText(const std::wstring& text) override { text_ = text; }
 
-  const ui::ControlSpec spec;
+  const ui::ControlSpec design;
 
  protected:
   bool enabled_;
@@ -48,7 +48,8 @@ class SimEdit : public SimControl {
 
 class SimCheckBox : public SimControl, public ui::CheckBox {
  public:
-  explicit SimCheckBox(const ui::ControlSpec& spec) : SimControl(spec), checked_(spec.checked) {}
+  explicit SimCheckBox(const ui::ControlSpec& design)
+      : SimControl(design), checked_(design.checked) {}
   bool Checked() const override { return checked_; }
   void SetChecked(bool checked) override;
   // The user clicks the box (mouse or space bar): it toggles when enabled.
@@ -108,7 +109,7 @@ class SimTimer : public ui::Timer {
 
 class SimForm : public ui::Form {
  public:
-  SimForm(SimApplication& app, const ui::FormSpec& spec);
+  SimForm(SimApplication& app, const ui::FormSpec& design);
   ~SimForm() override;
   ui::Control& Find(const std::wstring& name) override;
   std::wstring Caption() const override { return caption_; }
@@ -133,7 +134,7 @@ class SimForm : public ui::Form {
     return dynamic_cast<T&>(Find(name));
   }
 
-  const ui::FormSpec spec;
+  const ui::FormSpec design;
   int showCount = 0;
   std::int64_t lastShownOrder = 0;  // stacking: higher is nearer the top
 
@@ -174,7 +175,7 @@ class SimApplication : public ui::Application {
   // --- ui::Application ---
   std::wstring Title() const override { return title_; }
   void SetTitle(const std::wstring& title) override { title_ = title; }
-  std::unique_ptr<ui::Form> CreateForm(const ui::FormSpec& spec) override;
+  std::unique_ptr<ui::Form> CreateForm(const ui::FormSpec& design) override;
   std::unique_ptr<ui::TrayIcon> CreateTrayIcon(ui::Form& owner, const std::wstring& tooltip,
                                                const std::wstring& exitCaption) override;
   int ShowMessageBox(const std::wstring& text, const std::wstring& caption,

@@ -56,8 +56,8 @@ HWND Win32Application::ApplicationWindow() {
   return Handle();
 }
 
-std::unique_ptr<ui::Form> Win32Application::CreateForm(const ui::FormSpec& spec) {
-  return std::make_unique<Win32Form>(*this, spec);
+std::unique_ptr<ui::Form> Win32Application::CreateForm(const ui::FormSpec& design) {
+  return std::make_unique<Win32Form>(*this, design);
 }
 
 std::unique_ptr<ui::TrayIcon> Win32Application::CreateTrayIcon(ui::Form&,

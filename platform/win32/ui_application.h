@@ -24,7 +24,7 @@ class Win32Application : public ui::Application, private MessageWindow {
   std::wstring Title() const override { return title_; }
   // Also the text of the application window, which is the task-bar button's label.
   void SetTitle(const std::wstring& title) override;
-  std::unique_ptr<ui::Form> CreateForm(const ui::FormSpec& spec) override;
+  std::unique_ptr<ui::Form> CreateForm(const ui::FormSpec& design) override;
   std::unique_ptr<ui::TrayIcon> CreateTrayIcon(ui::Form& owner, const std::wstring& tooltip,
                                                const std::wstring& exitCaption) override;
   int ShowMessageBox(const std::wstring& text, const std::wstring& caption,

@@ -40,7 +40,7 @@ void MoveTo(HWND window, const RECT& bounds) {
 
 // --- Win32Control ---
 
-Win32Control::Win32Control(const ui::ControlSpec& s, int id) : spec(s), id_(id) {}
+Win32Control::Win32Control(const ui::ControlSpec& s, int id) : design(s), id_(id) {}
 
 Win32Control::~Win32Control() {
   if (window_ && IsWindow(window_))
@@ -66,20 +66,20 @@ void Win32Control::SetText(const std::wstring& text) {
 void Win32Control::Create(HWND parent, HWND form) {
   form_ = form;
   DWORD style = Style() | WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
-  if (!spec.enabled)
+  if (!design.enabled)
     style |= WS_DISABLED;
-  if (spec.tabOrder >= 0)
+  if (design.tabOrder >= 0)
     style |= WS_TABSTOP;
   // Children are appended at the bottom of their siblings' order: the first one made is
   // the first in tab order.
-  window_ = CreateWindowExW(ExStyle(), ClassName(), spec.text.c_str(), style, 0, 0, 0, 0, parent,
+  window_ = CreateWindowExW(ExStyle(), ClassName(), design.text.c_str(), style, 0, 0, 0, 0, parent,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)), ProgramInstance(),
                             CreateParameter());
   if (!window_)
-    throw OsError(GetLastError(), L"Cannot create the control " + spec.name);
-  if (spec.background)
-    background_.reset(CreateSolidBrush(static_cast<COLORREF>(*spec.background)));
-  if (spec.handCursor)
+    throw OsError(GetLastError(), L"Cannot create the control " + design.name);
+  if (design.background)
+    background_.reset(CreateSolidBrush(static_cast<COLORREF>(*design.background)));
+  if (design.handCursor)
     Subclass(window_);
   Initialize();
 }
@@ -94,14 +94,14 @@ void Win32Control::Place(const RECT& bounds, HFONT font) {
 HBRUSH Win32Control::BackgroundBrush(HDC dc) {
   if (!background_)
     return nullptr;
-  SetBkColor(dc, static_cast<COLORREF>(*spec.background));
+  SetBkColor(dc, static_cast<COLORREF>(*design.background));
   // A disabled edit box asks as a static control; its text stays grey on the colour.
   SetTextColor(dc, GetSysColor(IsWindowEnabled(window_) ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
   return background_.get();
 }
 
 bool Win32Control::Intercept(HWND window, UINT message, WPARAM, LPARAM, LRESULT& result) {
-  if (message == WM_SETCURSOR && spec.handCursor && window == window_) {
+  if (message == WM_SETCURSOR && design.handCursor && window == window_) {
     SetCursor(LoadCursorW(nullptr, IDC_HAND));
     result = TRUE;
     return true;
@@ -230,18 +230,18 @@ void Win32GroupBox::Paint(HWND window) {
 // --- Win32Label ---
 
 DWORD Win32Label::Style() const {
-  return SS_LEFT | (spec.centerVertically ? SS_CENTERIMAGE : 0);
+  return SS_LEFT | (design.centerVertically ? SS_CENTERIMAGE : 0);
 }
 
 void Win32Label::SetText(const std::wstring& text) {
   Win32Control::SetText(text);
-  if (spec.autoSize && font_)
+  if (design.autoSize && font_)
     Place(bounds_, font_);
 }
 
 void Win32Label::Place(const RECT& bounds, HFONT font) {
   RECT placed = bounds;
-  if (spec.autoSize) {
+  if (design.autoSize) {
     const SIZE size = MeasureText(window_, font, Text());
     placed.right = placed.left + size.cx;
     placed.bottom = placed.top + size.cy;
@@ -252,14 +252,14 @@ void Win32Label::Place(const RECT& bounds, HFONT font) {
 // --- Win32Edit: flat, a single-line border instead of the sunken edge ---
 
 DWORD Win32Edit::Style() const {
-  return WS_BORDER | ES_LEFT | ES_AUTOHSCROLL | (spec.password ? ES_PASSWORD : 0);
+  return WS_BORDER | ES_LEFT | ES_AUTOHSCROLL | (design.password ? ES_PASSWORD : 0);
 }
 
 void Win32Edit::Initialize() {
-  if (spec.password)
+  if (design.password)
     SendMessageW(window_, EM_SETPASSWORDCHAR, L'*', 0);
-  if (spec.maxLength > 0)
-    SendMessageW(window_, EM_SETLIMITTEXT, static_cast<WPARAM>(spec.maxLength), 0);
+  if (design.maxLength > 0)
+    SendMessageW(window_, EM_SETLIMITTEXT, static_cast<WPARAM>(design.maxLength), 0);
 }
 
 // --- Win32CheckBox: OnClick whenever the state changes, by the user or by the program ---
@@ -269,8 +269,8 @@ DWORD Win32CheckBox::Style() const {
 }
 
 void Win32CheckBox::Initialize() {
-  SendMessageW(window_, BM_SETCHECK, spec.checked ? BST_CHECKED : BST_UNCHECKED, 0);
-  known_ = spec.checked;
+  SendMessageW(window_, BM_SETCHECK, design.checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  known_ = design.checked;
 }
 
 bool Win32CheckBox::Checked() const {
@@ -301,7 +301,7 @@ void Win32CheckBox::Command(WORD code) {
 // --- Win32Button ---
 
 DWORD Win32Button::Style() const {
-  return spec.defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+  return design.defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
 }
 
 void Win32Button::Command(WORD code) {
@@ -314,20 +314,20 @@ void Win32Button::Command(WORD code) {
 
 DWORD Win32ComboBox::Style() const {
   const DWORD kind =
-      spec.kind == ui::Kind::DropDownList ? CBS_DROPDOWNLIST : (CBS_DROPDOWN | CBS_AUTOHSCROLL);
+      design.kind == ui::Kind::DropDownList ? CBS_DROPDOWNLIST : (CBS_DROPDOWN | CBS_AUTOHSCROLL);
   return kind | WS_VSCROLL;
 }
 
 void Win32ComboBox::Initialize() {
-  for (const std::wstring& item : spec.items)
+  for (const std::wstring& item : design.items)
     SendMessageW(window_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
-  if (spec.maxLength > 0)
-    SendMessageW(window_, CB_LIMITTEXT, static_cast<WPARAM>(spec.maxLength), 0);
-  if (spec.selectedItem >= 0)
-    SendMessageW(window_, CB_SETCURSEL, static_cast<WPARAM>(spec.selectedItem), 0);
-  else if (spec.kind == ui::Kind::ComboBox)
-    SetWindowTextOrThrow(window_, spec.text);
-  if (spec.kind == ui::Kind::ComboBox) {
+  if (design.maxLength > 0)
+    SendMessageW(window_, CB_LIMITTEXT, static_cast<WPARAM>(design.maxLength), 0);
+  if (design.selectedItem >= 0)
+    SendMessageW(window_, CB_SETCURSEL, static_cast<WPARAM>(design.selectedItem), 0);
+  else if (design.kind == ui::Kind::ComboBox)
+    SetWindowTextOrThrow(window_, design.text);
+  if (design.kind == ui::Kind::ComboBox) {
     edit_ = FindWindowExW(window_, nullptr, L"Edit", nullptr);
     if (edit_)
       Subclass(edit_);
@@ -335,7 +335,7 @@ void Win32ComboBox::Initialize() {
 }
 
 void Win32ComboBox::SetText(const std::wstring& text) {
-  if (spec.kind != ui::Kind::DropDownList) {
+  if (design.kind != ui::Kind::DropDownList) {
     Win32Control::SetText(text);
     return;
   }
@@ -348,7 +348,7 @@ void Win32ComboBox::Place(const RECT& bounds, HFONT font) {
   // The height given to a combo box includes its dropped-down list; the closed box is as
   // high as its selection field makes it, so that field is sized to give the layout's height.
   const int height = bounds.bottom - bounds.top;
-  const int items = std::clamp(static_cast<int>(spec.items.size()), 1, 8);
+  const int items = std::clamp(static_cast<int>(design.items.size()), 1, 8);
   RECT withList = bounds;
   withList.bottom = bounds.top + height * (items + 1) + 2;
   Win32Control::Place(withList, font);
@@ -396,9 +396,9 @@ DWORD Win32BrowserControl::Style() const {
 
 void Win32BrowserControl::Create(HWND parent, HWND form) {
   form_ = form;
-  browser_ = CreateWebBrowserControl(spec.name, parent, RECT{0, 0, 0, 0}, Id());
+  browser_ = CreateWebBrowserControl(design.name, parent, RECT{0, 0, 0, 0}, Id());
   window_ = browser_->Window();
-  if (!spec.enabled)
+  if (!design.enabled)
     EnableWindow(window_, FALSE);
 }
 
@@ -411,25 +411,25 @@ void Win32BrowserControl::Navigate(const std::wstring& address) {
   browser_->Navigate(address);
 }
 
-std::unique_ptr<Win32Control> MakeControl(const ui::ControlSpec& spec, int id) {
-  switch (spec.kind) {
+std::unique_ptr<Win32Control> MakeControl(const ui::ControlSpec& design, int id) {
+  switch (design.kind) {
     case ui::Kind::GroupBox:
-      return std::make_unique<Win32GroupBox>(spec, id);
+      return std::make_unique<Win32GroupBox>(design, id);
     case ui::Kind::Label:
-      return std::make_unique<Win32Label>(spec, id);
+      return std::make_unique<Win32Label>(design, id);
     case ui::Kind::Edit:
-      return std::make_unique<Win32Edit>(spec, id);
+      return std::make_unique<Win32Edit>(design, id);
     case ui::Kind::CheckBox:
-      return std::make_unique<Win32CheckBox>(spec, id);
+      return std::make_unique<Win32CheckBox>(design, id);
     case ui::Kind::Button:
-      return std::make_unique<Win32Button>(spec, id);
+      return std::make_unique<Win32Button>(design, id);
     case ui::Kind::ComboBox:
     case ui::Kind::DropDownList:
-      return std::make_unique<Win32ComboBox>(spec, id);
+      return std::make_unique<Win32ComboBox>(design, id);
     case ui::Kind::WebBrowser:
-      return std::make_unique<Win32BrowserControl>(spec, id);
+      return std::make_unique<Win32BrowserControl>(design, id);
   }
-  throw Exception(L"Unknown kind of control: " + spec.name);
+  throw Exception(L"Unknown kind of control: " + design.name);
 }
 
 }  // namespace platform::win32

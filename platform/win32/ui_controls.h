@@ -15,12 +15,12 @@ class Win32WebBrowser;
 
 class Win32Control : public virtual ui::Control {
  public:
-  Win32Control(const ui::ControlSpec& spec, int id);
+  Win32Control(const ui::ControlSpec& design, int id);
   ~Win32Control() override;
   Win32Control(const Win32Control&) = delete;
   Win32Control& operator=(const Win32Control&) = delete;
 
-  const std::wstring& Name() const override { return spec.name; }
+  const std::wstring& Name() const override { return design.name; }
   bool Enabled() const override;
   void SetEnabled(bool enabled) override;
   std::wstring Text() const override;
@@ -44,7 +44,7 @@ class Win32Control : public virtual ui::Control {
   // Where Place put it, in its parent's client coordinates.
   const RECT& Bounds() const { return bounds_; }
 
-  const ui::ControlSpec spec;
+  const ui::ControlSpec design;
 
  protected:
   virtual const wchar_t* ClassName() const = 0;
@@ -153,7 +153,7 @@ class Win32ComboBox : public Win32Control, public ui::ComboBox {
 // The browser control inside a host child window (platform/win32/web_browser.*).
 class Win32BrowserControl : public Win32Control, public ui::WebBrowser {
  public:
-  Win32BrowserControl(const ui::ControlSpec& spec, int id);
+  Win32BrowserControl(const ui::ControlSpec& design, int id);
   ~Win32BrowserControl() override;
   void Create(HWND parent, HWND form) override;
   void Place(const RECT& bounds, HFONT font) override;
@@ -168,6 +168,6 @@ class Win32BrowserControl : public Win32Control, public ui::WebBrowser {
   std::unique_ptr<Win32WebBrowser> browser_;
 };
 
-std::unique_ptr<Win32Control> MakeControl(const ui::ControlSpec& spec, int id);
+std::unique_ptr<Win32Control> MakeControl(const ui::ControlSpec& design, int id);
 
 }  // namespace platform::win32

@@ -22,23 +22,23 @@ RECT ScaledRect(const ui::ControlSpec& c, UINT dpi) {
 }  // namespace
 
 Win32Form::Win32Form(Win32Application& app, const ui::FormSpec& s)
-    : spec(s), app_(app), dpi_(SystemDpi()), timers_(std::make_shared<TimerTable>()) {
-  const std::wstring className = L"T" + spec.name;
+    : design(s), app_(app), dpi_(SystemDpi()), timers_(std::make_shared<TimerTable>()) {
+  const std::wstring className = L"T" + design.name;
   RegisterWindowClass(className, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
                       LoadIconW(ProgramInstance(), L"MAINICON"));
   const SIZE outer =
-      OuterSizeForClient(ScaleToDpi(spec.clientWidth, dpi_), ScaleToDpi(spec.clientHeight, dpi_),
-                         WindowStyle(), 0, dpi_);
+      OuterSizeForClient(ScaleToDpi(design.clientWidth, dpi_),
+                         ScaleToDpi(design.clientHeight, dpi_), WindowStyle(), 0, dpi_);
   CreateMessageWindow(0, className, L"", WindowStyle(), RECT{0, 0, outer.cx, outer.cy},
                       app_.ApplicationWindow());
   timers_->window = Handle();
   // Per-monitor awareness: the window takes the DPI of the monitor it was created on.
   dpi_ = WindowDpi(Handle());
   fonts_ = std::make_unique<FontCache>(dpi_);
-  SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->Get(spec.font)), FALSE);
+  SendMessageW(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->Get(design.font)), FALSE);
 
-  for (std::size_t i = 0; i < spec.controls.size(); ++i) {
-    const ui::ControlSpec& c = spec.controls[i];
+  for (std::size_t i = 0; i < design.controls.size(); ++i) {
+    const ui::ControlSpec& c = design.controls[i];
     controls_.push_back(MakeControl(c, kFirstControlId + static_cast<int>(i)));
     if (c.defaultButton)
       defaultId_ = controls_.back()->Id();
@@ -47,8 +47,8 @@ Win32Form::Win32Form(Win32Application& app, const ui::FormSpec& s)
   CreateChildren(L"", Handle());
   for (std::size_t i = 0; i < controls_.size(); ++i) {
     if (creationRank_[i] < 0)
-      throw Exception(L"The control " + spec.controls[i].name + L" has no parent " +
-                      spec.controls[i].parent);
+      throw Exception(L"The control " + design.controls[i].name + L" has no parent " +
+                      design.controls[i].parent);
   }
   if (defaultId_)
     SendMessageW(Handle(), DM_SETDEFID, static_cast<WPARAM>(defaultId_), 0);
@@ -64,7 +64,7 @@ Win32Form::~Win32Form() {
 }
 
 DWORD Win32Form::WindowStyle() const {
-  if (spec.border == ui::Border::None)
+  if (design.border == ui::Border::None)
     return WS_POPUP | WS_CLIPCHILDREN;
   // A single fixed border: not resizable by dragging.
   return WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX |
@@ -73,14 +73,14 @@ DWORD Win32Form::WindowStyle() const {
 
 void Win32Form::CreateChildren(const std::wstring& parentName, HWND parentWindow) {
   std::vector<std::size_t> children;
-  for (std::size_t i = 0; i < spec.controls.size(); ++i) {
-    if (spec.controls[i].parent == parentName)
+  for (std::size_t i = 0; i < design.controls.size(); ++i) {
+    if (design.controls[i].parent == parentName)
       children.push_back(i);
   }
   // Focusable controls in tab order, then the rest in the table's order.
   std::stable_sort(children.begin(), children.end(), [&](std::size_t a, std::size_t b) {
     const auto key = [&](std::size_t i) {
-      const int tab = spec.controls[i].tabOrder;
+      const int tab = design.controls[i].tabOrder;
       return tab < 0 ? INT_MAX : tab;
     };
     return key(a) < key(b);
@@ -89,7 +89,7 @@ void Win32Form::CreateChildren(const std::wstring& parentName, HWND parentWindow
     controls_[i]->Create(parentWindow, Handle());
     creationRank_[i] = createdCount_++;
     if (controls_[i]->IsContainer())
-      CreateChildren(spec.controls[i].name, controls_[i]->Handle());
+      CreateChildren(design.controls[i].name, controls_[i]->Handle());
   }
 }
 
@@ -97,13 +97,13 @@ HFONT Win32Form::FontOf(const ui::ControlSpec& control) {
   if (control.font)
     return fonts_->Get(*control.font);
   if (Win32Control* parent = ControlNamed(control.parent))
-    return FontOf(parent->spec);
-  return fonts_->Get(spec.font);
+    return FontOf(parent->design);
+  return fonts_->Get(design.font);
 }
 
 void Win32Form::Layout() {
-  const int clientWidth = ScaleToDpi(spec.clientWidth, dpi_);
-  const int clientHeight = ScaleToDpi(spec.clientHeight, dpi_);
+  const int clientWidth = ScaleToDpi(design.clientWidth, dpi_);
+  const int clientHeight = ScaleToDpi(design.clientHeight, dpi_);
   SIZE outer = OuterSizeForClient(clientWidth, clientHeight, WindowStyle(), 0, dpi_);
   SetWindowPos(Handle(), nullptr, 0, 0, outer.cx, outer.cy,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -129,7 +129,7 @@ void Win32Form::PlaceControls() {
   std::sort(order.begin(), order.end(),
             [&](std::size_t a, std::size_t b) { return creationRank_[a] < creationRank_[b]; });
   for (std::size_t i : order) {
-    const ui::ControlSpec& c = spec.controls[i];
+    const ui::ControlSpec& c = design.controls[i];
     RECT bounds = ScaledRect(c, dpi_);
     if (c.alignClient)
       GetClientRect(GetParent(controls_[i]->Handle()), &bounds);
@@ -143,7 +143,7 @@ void Win32Form::ClipOverlaps() {
     const RECT& lower = controls_[a]->Bounds();
     UniqueRegion region;
     for (std::size_t b = a + 1; b < controls_.size(); ++b) {
-      if (spec.controls[b].parent != spec.controls[a].parent ||
+      if (design.controls[b].parent != design.controls[a].parent ||
           creationRank_[b] < creationRank_[a]) {
         continue;  // another parent, or already above
       }
@@ -164,10 +164,10 @@ void Win32Form::ClipOverlaps() {
 }
 
 void Win32Form::AddHints() {
-  if (!spec.showHints)
+  if (!design.showHints)
     return;
   for (const auto& control : controls_) {
-    if (control->spec.hint.empty())
+    if (control->design.hint.empty())
       continue;
     if (!tooltip_) {
       tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
@@ -175,14 +175,14 @@ void Win32Form::AddHints() {
                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
                                  ProgramInstance(), nullptr);
       if (!tooltip_)
-        throw OsError(GetLastError(), L"Cannot create the hint window of " + spec.name);
+        throw OsError(GetLastError(), L"Cannot create the hint window of " + design.name);
     }
     TTTOOLINFOW tool{};
     tool.cbSize = TTTOOLINFOW_V2_SIZE;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = Handle();
     tool.uId = reinterpret_cast<UINT_PTR>(control->Handle());
-    std::wstring text = control->spec.hint;  // the tooltip keeps a copy
+    std::wstring text = control->design.hint;  // the tooltip keeps a copy
     tool.lpszText = text.data();
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   }
@@ -196,7 +196,7 @@ ui::Control& Win32Form::Find(const std::wstring& name) {
 
 Win32Control* Win32Form::ControlNamed(const std::wstring& name) const {
   for (const auto& control : controls_) {
-    if (control->spec.name == name)
+    if (control->design.name == name)
       return control.get();
   }
   return nullptr;
@@ -227,7 +227,7 @@ std::wstring Win32Form::Caption() const {
 
 void Win32Form::SetCaption(const std::wstring& caption) {
   if (!SetWindowTextW(Handle(), caption.c_str()))
-    throw OsError(GetLastError(), L"Cannot set the caption of " + spec.name);
+    throw OsError(GetLastError(), L"Cannot set the caption of " + design.name);
 }
 
 bool Win32Form::Visible() const {
@@ -356,7 +356,7 @@ LRESULT Win32Form::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARA
       auto previous = std::move(fonts_);
       dpi_ = LOWORD(wParam);
       fonts_ = std::make_unique<FontCache>(dpi_);
-      SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->Get(spec.font)), FALSE);
+      SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_->Get(design.font)), FALSE);
       Layout();
       const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
       SetWindowPos(window, nullptr, suggested->left, suggested->top, 0, 0,

@@ -23,7 +23,7 @@ inline constexpr int kFirstControlId = 100;
 
 class Win32Form : public ui::Form, public MessageWindow {
  public:
-  Win32Form(Win32Application& app, const ui::FormSpec& spec);
+  Win32Form(Win32Application& app, const ui::FormSpec& design);
   ~Win32Form() override;
 
   ui::Control& Find(const std::wstring& name) override;
@@ -47,7 +47,7 @@ class Win32Form : public ui::Form, public MessageWindow {
   UINT Dpi() const { return dpi_; }
   Win32Control* ControlNamed(const std::wstring& name) const;
 
-  const ui::FormSpec spec;
+  const ui::FormSpec design;
 
  private:
   LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -208,41 +208,41 @@ def check_controls(session, main, layout, screenshot_path):
           f"client area {client[2]} x {client[3]} is the table's 414 x 374 at the DPI",
           str(client))
     controls = {c["id"]: c for c in session.driver("controls", main)}
-    by_name = {spec["name"]: spec for spec in layout["controls"]}
-    for spec in layout["controls"]:
-        name = spec["name"]
-        real = controls.get(spec["id"])
+    by_name = {design["name"]: design for design in layout["controls"]}
+    for design in layout["controls"]:
+        name = design["name"]
+        real = controls.get(design["id"])
         if not check(real is not None, f"{name} exists", "no window with its id"):
             continue
-        parent_ok = (real["parent"] == main if not spec["parent"]
-                     else real["parent"] == controls[by_name[spec["parent"]]["id"]]["hwnd"])
-        check(parent_ok, f"{name} lies in {spec['parent'] or 'the window'}")
+        parent_ok = (real["parent"] == main if not design["parent"]
+                     else real["parent"] == controls[by_name[design["parent"]]["id"]]["hwnd"])
+        check(parent_ok, f"{name} lies in {design['parent'] or 'the window'}")
         left, top, right, bottom = real["rect"]
-        expected = [round(spec["left"] * scale), round(spec["top"] * scale),
-                    round((spec["left"] + spec["width"]) * scale),
-                    round((spec["top"] + spec["height"]) * scale)]
-        if spec["alignClient"]:
+        expected = [round(design["left"] * scale), round(design["top"] * scale),
+                    round((design["left"] + design["width"]) * scale),
+                    round((design["top"] + design["height"]) * scale)]
+        if design["alignClient"]:
             check([left, top] == [0, 0] and right == client[2] and bottom == client[3],
                   f"{name} fills the client area", str(real["rect"]))
-        elif spec["autoSize"]:
+        elif design["autoSize"]:
             check([left, top] == expected[:2] and right > left and bottom > top,
-                  f"{name} at {spec['left']},{spec['top']}, sized by its text", str(real["rect"]))
+                  f"{name} at {design['left']},{design['top']}, sized by its text", str(real["rect"]))
         else:
             check(real["rect"] == expected,
-                  f"{name} at {spec['left']},{spec['top']} size {spec['width']} x {spec['height']}",
+                  f"{name} at {design['left']},{design['top']} size {design['width']} x {design['height']}",
                   f"{real['rect']} instead of {expected}")
-        kind = spec["kind"]
+        kind = design["kind"]
         if kind in ("Label", "Button", "CheckBox"):
-            check(real["text"] == spec["text"], f"{name} reads {spec['text']}", real["text"])
+            check(real["text"] == design["text"], f"{name} reads {design['text']}", real["text"])
         if kind in ("ComboBox", "DropDownList"):
-            check(real["items"] == spec["items"], f"{name} lists {spec['items']}", real["items"])
-        if spec["password"]:
+            check(real["items"] == design["items"], f"{name} lists {design['items']}", real["items"])
+        if design["password"]:
             check(real.get("passwordChar") == ord("*"), f"{name} shows '*' for each character")
-        if spec["defaultButton"]:
+        if design["defaultButton"]:
             check(not real["enabled"] and real["style"] & 0xF == 1,
                   f"{name} is the default button and disabled")
-        check(bool(real["style"] & WS_TABSTOP) == (spec["tab"] >= 0),
-              f"{name} {'takes' if spec['tab'] >= 0 else 'takes no'} focus")
+        check(bool(real["style"] & WS_TABSTOP) == (design["tab"] >= 0),
+              f"{name} {'takes' if design['tab'] >= 0 else 'takes no'} focus")
 
     # Tab order is the order of the focusable controls among the group box's children.
     group = controls[by_name["grp1"]["id"]]["hwnd"]

@@ -89,7 +89,7 @@ def test_and_save(args, template, work, layout):
         s.driver("tray", e2e.WM_LBUTTONDBLCLK)
         check(wait_until(lambda: s.visible(main), 5), "the window is shown from the icon")
 
-        ids = {spec["name"]: spec["id"] for spec in layout["controls"]}
+        ids = {design["name"]: design["id"] for design in layout["controls"]}
 
         def controls():
             return {c["id"]: c for c in s.driver("controls", main)}

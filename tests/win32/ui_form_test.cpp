@@ -74,8 +74,8 @@ TEST_F(MainFormTest, EveryControlLiesWhereTheLayoutPutsItAtTheWindowsDpi) {
   EXPECT_EQ(client.right, ScaleToDpi(414, dpi_));
   EXPECT_EQ(client.bottom, ScaleToDpi(374, dpi_));
 
-  for (const ControlSpec& c : form_.spec.controls) {
-    SCOPED_TRACE(testing::Message() << "control #" << (&c - form_.spec.controls.data()));
+  for (const ControlSpec& c : form_.design.controls) {
+    SCOPED_TRACE(testing::Message() << "control #" << (&c - form_.design.controls.data()));
     HWND window = Window(c.name);
     const HWND parent = c.parent.empty() ? form_.Handle() : Window(c.parent);
     EXPECT_EQ(GetParent(window), parent);
@@ -132,8 +132,8 @@ TEST_F(MainFormTest, OnAMonitorOfAnotherDpiEverythingIsLaidOutAgainAtThatDpi) {
 }
 
 TEST_F(MainFormTest, EachKindIsItsStandardControlWithTheTablesStates) {
-  for (const ControlSpec& c : form_.spec.controls) {
-    SCOPED_TRACE(testing::Message() << "control #" << (&c - form_.spec.controls.data()));
+  for (const ControlSpec& c : form_.design.controls) {
+    SCOPED_TRACE(testing::Message() << "control #" << (&c - form_.design.controls.data()));
     HWND window = Window(c.name);
     const LONG style = GetWindowLongW(window, GWL_STYLE);
     const LONG exStyle = GetWindowLongW(window, GWL_EXSTYLE);
@@ -195,10 +195,10 @@ TEST_F(MainFormTest, EachKindIsItsStandardControlWithTheTablesStates) {
 }
 
 TEST_F(MainFormTest, ControlsTakeTheirOwnFontOrTheGroupBoxsScaledToTheDpi) {
-  const ControlSpec& group = form_.spec.controls.front();
+  const ControlSpec& group = form_.design.controls.front();
   ASSERT_TRUE(group.font);
-  for (const ControlSpec& c : form_.spec.controls) {
-    SCOPED_TRACE(testing::Message() << "control #" << (&c - form_.spec.controls.data()));
+  for (const ControlSpec& c : form_.design.controls) {
+    SCOPED_TRACE(testing::Message() << "control #" << (&c - form_.design.controls.data()));
     const platform::ui::Font& expected = c.font ? *c.font : *group.font;
     const LOGFONTW font = FontOf(Window(c.name));
     EXPECT_EQ(std::wstring(font.lfFaceName), expected.face);
@@ -211,10 +211,10 @@ TEST_F(MainFormTest, ControlsTakeTheirOwnFontOrTheGroupBoxsScaledToTheDpi) {
 }
 
 TEST_F(MainFormTest, EditBoxesHaveASingleLineBorder) {
-  for (const ControlSpec& c : form_.spec.controls) {
+  for (const ControlSpec& c : form_.design.controls) {
     if (c.kind != Kind::Edit)
       continue;
-    SCOPED_TRACE(testing::Message() << "control #" << (&c - form_.spec.controls.data()));
+    SCOPED_TRACE(testing::Message() << "control #" << (&c - form_.design.controls.data()));
     // The box as it draws itself (frame included), whatever lies over it on the screen.
     HWND edit = Window(c.name);
     RECT rect{};
@@ -239,7 +239,7 @@ TEST_F(MainFormTest, EditBoxesHaveASingleLineBorder) {
 
 TEST_F(MainFormTest, TabOrderFollowsTheTableThroughTheGroupBox) {
   std::vector<const ControlSpec*> byTab;
-  for (const ControlSpec& c : form_.spec.controls) {
+  for (const ControlSpec& c : form_.design.controls) {
     if (c.tabOrder >= 0)
       byTab.push_back(&c);
     form_.ControlNamed(c.name)->SetEnabled(true);  // disabled controls are skipped
@@ -442,13 +442,13 @@ TEST_F(MainFormTest, TheFirstShowingCentresTheWindowOnTheDesktop) {
 
 TEST(BorderlessFormTest, HasNoFrameAndShowsHintsWithTheHandCursor) {
   uitest::UiPlatform ui;
-  platform::ui::FormSpec spec;
-  spec.name = L"frmBorderlessTest";
-  spec.clientWidth = 366;
-  spec.clientHeight = 208;
-  spec.border = platform::ui::Border::None;
-  spec.font = {L"Tahoma", 11};
-  spec.showHints = true;
+  platform::ui::FormSpec design;
+  design.name = L"frmBorderlessTest";
+  design.clientWidth = 366;
+  design.clientHeight = 208;
+  design.border = platform::ui::Border::None;
+  design.font = {L"Tahoma", 11};
+  design.showHints = true;
   ControlSpec close;
   close.name = L"Button1";
   close.kind = Kind::Button;
@@ -460,8 +460,8 @@ TEST(BorderlessFormTest, HasNoFrameAndShowsHintsWithTheHandCursor) {
   close.hint = L"不感兴趣";
   close.handCursor = true;
   close.tabOrder = 1;
-  spec.controls = {close};
-  auto created = ui.app.CreateForm(spec);
+  design.controls = {close};
+  auto created = ui.app.CreateForm(design);
   auto& form = dynamic_cast<Win32Form&>(*created);
   const UINT dpi = platform::win32::WindowDpi(form.Handle());
 

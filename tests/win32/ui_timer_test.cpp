@@ -20,12 +20,12 @@ constexpr std::uint32_t kInterval = 2000;
 class FormTimerTest : public ::testing::Test {
  protected:
   FormTimerTest() {
-    platform::ui::FormSpec spec;
-    spec.name = L"frmTimerTest";
-    spec.clientWidth = 100;
-    spec.clientHeight = 100;
-    spec.font = {L"Tahoma", 11};
-    form_ = ui_.app.CreateForm(spec);
+    platform::ui::FormSpec design;
+    design.name = L"frmTimerTest";
+    design.clientWidth = 100;
+    design.clientHeight = 100;
+    design.font = {L"Tahoma", 11};
+    form_ = ui_.app.CreateForm(design);
   }
 
   std::unique_ptr<platform::ui::Timer> CountingTimer(std::uint32_t interval, bool enabled) {

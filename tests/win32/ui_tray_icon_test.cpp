@@ -20,12 +20,12 @@ using platform::win32::Win32TrayIcon;
 class TrayIconTest : public ::testing::Test {
  protected:
   TrayIconTest() {
-    platform::ui::FormSpec spec;
-    spec.name = L"frmTrayTest";
-    spec.clientWidth = 100;
-    spec.clientHeight = 100;
-    spec.font = {L"Tahoma", 11};
-    form_ = ui_.app.CreateForm(spec);
+    platform::ui::FormSpec design;
+    design.name = L"frmTrayTest";
+    design.clientWidth = 100;
+    design.clientHeight = 100;
+    design.font = {L"Tahoma", 11};
+    form_ = ui_.app.CreateForm(design);
     icon_ = ui_.app.CreateTrayIcon(*form_, L"Orbanel", L"退出(&X)");
     icon_->OnDblClick = [this] { ++doubleClicks_; };
     icon_->OnExitItem = [this] { ++exits_; };
