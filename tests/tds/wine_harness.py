@@ -55,6 +55,28 @@ def registry_file(path, removable_letter=None):
         f.write("\r\n".join(lines) + "\r\n")
 
 
+def forget_start_up_value(prefix, name="Tavrix"):
+    """Drops the program's HKLM Run value from the prefix, offline, before the session's
+    server starts: the session's wineboot would otherwise start the program left registered
+    by an earlier run, and that instance would hold the program's mutex."""
+    path = os.path.join(prefix, "system.reg")
+    if not os.path.exists(path):
+        return
+    with open(path, encoding="latin-1") as f:
+        lines = f.read().split("\n")
+    section, kept = "", []
+    for line in lines:
+        if line.startswith("["):
+            section = line.split("]")[0].lower()
+        if (section == r"[software\\microsoft\\windows\\currentversion\\run" and
+                line.lower().startswith('"%s"=' % name.lower())):
+            continue
+        kept.append(line)
+    if len(kept) != len(lines):
+        with open(path, "w", encoding="latin-1") as f:
+            f.write("\n".join(kept))
+
+
 def parse_args(argv):
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--wine-dir", default=os.environ.get("TDS_HARNESS_WINE_DIR",
@@ -136,6 +158,7 @@ def main(argv):
                     with open(os.path.join(folder, ".windows-label"), "w", encoding="utf-8") as f:
                         f.write(args.label + "\n")
                 env["TDS_HARNESS_REMOVABLE"] = "%s=%s" % (letter, os.path.abspath(folder))
+            forget_start_up_value(os.path.join(wine_dir, "prefix"))
             env["TDS_HARNESS_REG"] = os.path.join(work, "harness.reg")
             registry_file(env["TDS_HARNESS_REG"], letter)
             command = [os.path.join(ROOT, "tools", "with-wine-session"),
