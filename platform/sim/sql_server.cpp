@@ -264,8 +264,7 @@ const std::wstring* SimServer::FindDatabase(const std::wstring& name) const {
 std::uint64_t SimServer::Connect(const std::wstring& connectionString) {
   const auto properties = ParseConnectionString(connectionString);
   if (!properties) {
-    throw DatabaseError(
-        L"Format of the initialization string is not valid.");
+    throw DatabaseError(L"Format of the initialization string is not valid.");
   }
   const std::wstring provider = Upper(Property(*properties, L"PROVIDER"));
   if (provider != L"SQLOLEDB" && provider != L"SQLOLEDB.1")

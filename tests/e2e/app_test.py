@@ -432,7 +432,27 @@ def start_up_settings(args, template, work):
         s.close()
 
 
-def main():
+def read_layout(driver):
+    """The main window's layout table, as the driver reports it."""
+    with tempfile.TemporaryFile() as out:
+        subprocess.run([os.environ["WINELOADER"], driver, "layout"],
+                       stdin=subprocess.DEVNULL, stdout=out, check=True, timeout=60)
+        out.seek(0)
+        return json.loads(out.read().decode("utf-8"))
+
+
+def finish(passed="end-to-end test passed"):
+    """Exits 1 when a check failed."""
+    if failures:
+        print(f"{len(failures)} check(s) failed", flush=True)
+        sys.exit(1)
+    print(passed, flush=True)
+
+
+def end_to_end(work_prefix, run):
+    """What every end-to-end script of this folder does around its cases: the arguments
+    --program, --driver and --out, the session's environment, a work folder beside the
+    session's prefix (removed afterwards); run(args, template, work) runs the cases."""
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", required=True)
     parser.add_argument("--driver", required=True)
@@ -443,21 +463,21 @@ def main():
             sys.exit(f"{name} is not set: run this test inside tools/with-wine-session")
     os.makedirs(args.out, exist_ok=True)
     template = os.environ["WINEPREFIX"]
-    work = tempfile.mkdtemp(prefix="app-e2e.", dir=os.path.dirname(template))
+    work = tempfile.mkdtemp(prefix=work_prefix, dir=os.path.dirname(template))
     try:
-        with tempfile.TemporaryFile() as out:
-            subprocess.run([os.environ["WINELOADER"], args.driver, "layout"],
-                           stdin=subprocess.DEVNULL, stdout=out, check=True)
-            out.seek(0)
-            layout = json.loads(out.read().decode("utf-8"))
-        lifetime(args, template, work, layout)
-        start_up_settings(args, template, work)
+        run(args, template, work)
     finally:
         shutil.rmtree(work, ignore_errors=True)
-    if failures:
-        print(f"{len(failures)} check(s) failed", flush=True)
-        sys.exit(1)
-    print("end-to-end test passed", flush=True)
+    finish()
+
+
+def main():
+    def cases(args, template, work):
+        layout = read_layout(args.driver)
+        lifetime(args, template, work, layout)
+        start_up_settings(args, template, work)
+
+    end_to_end("app-e2e.", cases)
 
 
 if __name__ == "__main__":

@@ -13,15 +13,12 @@ timeline); Wine has no HTML engine, so the page would stay blank anyway.
 
 Runs inside tools/with-wine-session (it needs its display and prefix).
 """
-import argparse
 import os
-import shutil
 import sys
-import tempfile
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from app_test import Session, check, failures, wait_until  # noqa: E402
+from app_test import Session, check, end_to_end, wait_until  # noqa: E402
 
 WS_CAPTION, WS_THICKFRAME, WS_POPUP = 0xC00000, 0x40000, 0x80000000
 SCREEN = (1920, 1080)  # tools/with-wine-session's Xvfb
@@ -69,25 +66,7 @@ def promotion_window(args, template, work):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--program", required=True)
-    parser.add_argument("--driver", required=True)
-    parser.add_argument("--out", required=True)
-    args = parser.parse_args()
-    for name in ("DISPLAY", "WINEPREFIX", "WINELOADER"):
-        if not os.environ.get(name):
-            sys.exit(f"{name} is not set: run this test inside tools/with-wine-session")
-    os.makedirs(args.out, exist_ok=True)
-    template = os.environ["WINEPREFIX"]
-    work = tempfile.mkdtemp(prefix="promotion-e2e.", dir=os.path.dirname(template))
-    try:
-        promotion_window(args, template, work)
-    finally:
-        shutil.rmtree(work, ignore_errors=True)
-    if failures:
-        print(f"{len(failures)} check(s) failed", flush=True)
-        sys.exit(1)
-    print("end-to-end test passed", flush=True)
+    end_to_end("promotion-e2e.", promotion_window)
 
 
 if __name__ == "__main__":

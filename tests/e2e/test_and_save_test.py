@@ -10,14 +10,8 @@ is disabled. Prefix drive E: is removable and labelled 备份U盘 (cmake/wine-en
 
 Runs inside tools/with-wine-session.
 """
-import argparse
-import json
 import os
-import shutil
-import subprocess
 import sys
-import tempfile
-import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import app_test as e2e  # noqa: E402  (the shared session and driver helpers)
@@ -139,30 +133,8 @@ def test_and_save(args, template, work, layout):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--program", required=True)
-    parser.add_argument("--driver", required=True)
-    parser.add_argument("--out", required=True)
-    args = parser.parse_args()
-    for name in ("DISPLAY", "WINEPREFIX", "WINELOADER"):
-        if not os.environ.get(name):
-            sys.exit(f"{name} is not set: run this test inside tools/with-wine-session")
-    os.makedirs(args.out, exist_ok=True)
-    template = os.environ["WINEPREFIX"]
-    work = tempfile.mkdtemp(prefix="test-save-e2e.", dir=os.path.dirname(template))
-    try:
-        with tempfile.TemporaryFile() as out:
-            subprocess.run([os.environ["WINELOADER"], args.driver, "layout"],
-                           stdin=subprocess.DEVNULL, stdout=out, check=True)
-            out.seek(0)
-            layout = json.loads(out.read().decode("utf-8"))
-        test_and_save(args, template, work, layout)
-    finally:
-        shutil.rmtree(work, ignore_errors=True)
-    if e2e.failures:
-        print(f"{len(e2e.failures)} check(s) failed", flush=True)
-        sys.exit(1)
-    print("end-to-end test passed", flush=True)
+    e2e.end_to_end("test-save-e2e.", lambda args, template, work: test_and_save(
+        args, template, work, e2e.read_layout(args.driver)))
 
 
 if __name__ == "__main__":

@@ -25,7 +25,6 @@ import re
 import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 sys.dont_write_bytecode = True
@@ -148,7 +147,7 @@ def test_and_save(s, peer, drive_e, layout, program):
     wait_until(lambda: not s.visible(main), 10)
     s.driver("tray", e2e.WM_LBUTTONDBLCLK)
     check(wait_until(lambda: s.visible(main), 5), "the window is shown from the icon")
-    ids = {spec["name"]: spec["id"] for spec in layout["controls"]}
+    ids = {design["name"]: design["id"] for design in layout["controls"]}
 
     def control(name):
         return {c["id"]: c for c in s.driver("controls", main)}[ids[name]]
@@ -302,21 +301,14 @@ def main():
     if letter != "e":
         sys.exit("the removable drive must be E:")
     s, peer = HarnessSession(args.driver), Peer()
-    with tempfile.TemporaryFile() as out:
-        subprocess.run([os.environ["WINELOADER"], args.driver, "layout"],
-                       stdin=subprocess.DEVNULL, stdout=out, check=True, timeout=60)
-        out.seek(0)
-        layout = json.loads(out.read().decode("utf-8"))
+    layout = e2e.read_layout(args.driver)
     clock = time.monotonic()
     test_and_save(s, peer, drive_e, layout, args.program)
     print(f"  ({time.monotonic() - clock:.1f} s)", flush=True)
     clock = time.monotonic()
     backup_at_start(s, peer, args.program)
     print(f"  ({time.monotonic() - clock:.1f} s)", flush=True)
-    if e2e.failures:
-        print(f"{len(e2e.failures)} check(s) failed", flush=True)
-        sys.exit(1)
-    print("end-to-end test through Wine's ADO passed", flush=True)
+    e2e.finish("end-to-end test through Wine's ADO passed")
 
 
 if __name__ == "__main__":
