@@ -156,6 +156,18 @@ class Session:
             text = out.read().decode("utf-8").strip().splitlines()
         return json.loads(text[-1]) if text else None
 
+    def started_and_shown(self):
+        """Waits for a started program's window to hide itself, then shows it again from
+        the notification-area icon; its handle, or None when no window came."""
+        shown = self.driver("find", "TfrmMain", 15000)
+        if not check(bool(shown), "the program starts"):
+            return None
+        main = shown[0]["hwnd"]
+        wait_until(lambda: not self.visible(main), 10)
+        self.driver("tray", WM_LBUTTONDBLCLK)
+        check(wait_until(lambda: self.visible(main), 5), "the window is shown from the icon")
+        return main
+
     def window(self, hwnd):
         return self.driver("window", hwnd)
 

@@ -140,13 +140,9 @@ def test_and_save(s, peer, drive_e, layout, program):
     first_request = len(peer.requests())
 
     process = s.start(exe)
-    shown = s.driver("find", "TfrmMain", 15000)
-    if not check(bool(shown), "the program starts"):
+    main = s.started_and_shown()
+    if not main:
         return
-    main = shown[0]["hwnd"]
-    wait_until(lambda: not s.visible(main), 10)
-    s.driver("tray", e2e.WM_LBUTTONDBLCLK)
-    check(wait_until(lambda: s.visible(main), 5), "the window is shown from the icon")
     ids = {design["name"]: design["id"] for design in layout["controls"]}
 
     def control(name):

@@ -1,6 +1,7 @@
 #pragma once
 // Adapter tests run the Win32 services for real, inside the test prefix of Wine.
 #include <windows.h>
+#include <objbase.h>
 
 #include <string>
 
@@ -36,6 +37,28 @@ class TempFolder {
 
  private:
   std::wstring path_;
+};
+
+// True inside Wine, where the test prefix's drives and Wine's own answers can be relied on.
+inline bool UnderWine() {
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+// The user-interface thread's apartment, as the program entry sets it up.
+class ComApartment {
+ public:
+  ComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ~ComApartment() {
+    if (SUCCEEDED(result_))
+      CoUninitialize();
+  }
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+  HRESULT Result() const { return result_; }
+
+ private:
+  HRESULT result_;
 };
 
 std::string ReadBytes(const std::wstring& path);

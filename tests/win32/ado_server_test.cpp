@@ -16,8 +16,11 @@
 #include "platform/win32/handle.h"
 #include "untComm/connection_string.h"
 #include "untMain/backup_names.h"
+#include "tests/win32/adapter_test_main.h"
 
 namespace {
+
+using win32test::ComApartment;
 
 using Clock = std::chrono::steady_clock;
 
@@ -82,21 +85,6 @@ std::string Utf8(const std::wstring& text) {
                         nullptr, nullptr);
   return bytes;
 }
-
-class ComApartment {
- public:
-  ComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ~ComApartment() {
-    if (SUCCEEDED(result_))
-      CoUninitialize();
-  }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-  HRESULT Result() const { return result_; }
-
- private:
-  HRESULT result_;
-};
 
 // The peer as the harness describes it in the environment; its request log is one JSON line
 // per request, read from the point the test started.

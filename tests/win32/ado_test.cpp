@@ -16,8 +16,13 @@
 #include "platform/win32/ado_interfaces.h"
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/database.h"
+#include "tests/win32/adapter_test_main.h"
 
 namespace {
+
+using win32test::ComApartment;
+
+using win32test::UnderWine;
 
 using platform::win32::ComPtr;
 
@@ -27,28 +32,6 @@ constexpr wchar_t kIntegratedSecurity[] =
 constexpr wchar_t kSaLogin[] =
     L"Provider=SQLOLEDB.1;Persist Security Info=true;Initial Catalog=master;"
     L"Data Source=(local);User ID=sa;Password=secret";
-
-// Only under Wine is it certain that no SQL Server answers the SQLOLEDB strings.
-bool UnderWine() {
-  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
-
-// The user-interface thread's apartment, as the program entry sets it up.
-class ComApartment {
- public:
-  ComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ~ComApartment() {
-    if (SUCCEEDED(result_))
-      CoUninitialize();
-  }
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-  HRESULT Result() const { return result_; }
-
- private:
-  HRESULT result_;
-};
 
 class AdoTest : public ::testing::Test {
  protected:

@@ -12,16 +12,14 @@
 #include "platform/win32/drives.h"
 #include "platform/win32/system.h"
 #include "untComm/usb_drive.h"
+#include "tests/win32/adapter_test_main.h"
 
 namespace {
 
+using win32test::UnderWine;
+
 constexpr std::uint32_t kListBuffer = 260;
 constexpr std::uint32_t kLabelBuffer = 64;
-
-bool UnderWine() {
-  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
 
 // The probes run the way the drive search runs them: with critical-error boxes suppressed,
 // or with the process's default mode. They must answer the same either way.

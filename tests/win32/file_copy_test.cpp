@@ -12,10 +12,7 @@ using win32test::WriteBytes;
 
 namespace {
 
-bool UnderWine() {
-  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
+using win32test::UnderWine;
 
 // The Windows error code a call raised, or 0 when it raised nothing.
 template <typename Call>

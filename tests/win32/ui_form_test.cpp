@@ -12,6 +12,7 @@
 #include "platform/win32/ui_dpi.h"
 #include "platform/win32/ui_form.h"
 #include "tests/win32/ui_test_support.h"
+#include "untGG/layout.h"
 #include "untMain/layout.h"
 
 namespace {
@@ -442,25 +443,9 @@ TEST_F(MainFormTest, TheFirstShowingCentresTheWindowOnTheDesktop) {
 
 TEST(BorderlessFormTest, HasNoFrameAndShowsHintsWithTheHandCursor) {
   uitest::UiPlatform ui;
-  platform::ui::FormSpec design;
-  design.name = L"frmBorderlessTest";
-  design.clientWidth = 366;
-  design.clientHeight = 208;
-  design.border = platform::ui::Border::None;
-  design.font = {L"Tahoma", 11};
-  design.showHints = true;
-  ControlSpec close;
-  close.name = L"Button1";
-  close.kind = Kind::Button;
-  close.left = 310;
-  close.top = 8;
-  close.width = 19;
-  close.height = 17;
-  close.text = L"X";
-  close.hint = L"不感兴趣";
-  close.handCursor = true;
-  close.tabOrder = 1;
-  design.controls = {close};
+  // The promotion window's own design, without the browser (its adapter has tests of its own).
+  platform::ui::FormSpec design = untGG::PromotionFormLayout();
+  std::erase_if(design.controls, [](const ControlSpec& c) { return c.kind == Kind::WebBrowser; });
   auto created = ui.app.CreateForm(design);
   auto& form = dynamic_cast<Win32Form&>(*created);
   const UINT dpi = platform::win32::WindowDpi(form.Handle());
