@@ -128,6 +128,8 @@ SimForm::SimForm(SimApplication& app, const ui::FormSpec& s)
         control = std::make_unique<SimComboBox>(app, c);
         break;
       case ui::Kind::WebBrowser:
+        if (app.webBrowserFailure)
+          throw Exception(*app.webBrowserFailure);
         control = std::make_unique<SimWebBrowser>(app, c);
         break;
       case ui::Kind::Edit:

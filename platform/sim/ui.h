@@ -226,6 +226,9 @@ class SimApplication : public ui::Application {
   int modalDepth = 0;  // boxes and pickers open right now
   // The program's windows take the user's input: no box or picker is open.
   bool TakesUserInput() const { return modalDepth == 0; }
+  // Building a form with a web browser fails with this message (atl.dll, OLE or the
+  // control missing); nothing of the form is left.
+  std::optional<std::wstring> webBrowserFailure;
 
   SimForm* FindForm(const std::wstring& name);
   Clock& clock() { return clock_; }
