@@ -10,7 +10,11 @@ directly in the harness's prefix: the peer writes the server's file into that pr
 1. Test and Save: with E: labelled 备份U盘 and a label required, Test backs master up to
    E:\\BACKUP; the boxes, the log line, the file with the peer's bytes, c:\\tempbak left empty
    and the one statement the peer received are checked; then Save writes config.ini.
-2. A start with BACKUP_STARTBACKUP=1 and one database (备份库, to the local folder
+2. Impatient real clicks (xdotool): a double click on Test while the peer takes 1.5 s for
+   the backup sends one statement and shows one series of notices, the main window
+   disabled while a notice is open and enabled after; a second click on Save behind its
+   notice saves nothing more.
+3. A start with BACKUP_STARTBACKUP=1 and one database (备份库, to the local folder
    C:\\Tavrix\\本地备份): the peer holds the backup for a while, and the main window must
    not be visible until the backup has finished and its log line is written.
 
@@ -41,6 +45,12 @@ STAMP = r"(\d{12})"
 # The peer holds the start-up backup this long, so a window shown too early is seen.
 START_UP_DELAY = 3.0
 EXIT_WAIT = 15  # seconds the program may take to end after Yes
+# The peer takes this long for the impatient user's backup: the second click of a double
+# click comes while the first one's backup runs.
+BACKUP_DELAY = 1.5
+TEST_NOTICES = ["检测到u盘和标签正确，备份成功", "测试成功！"]
+SAVE_NOTICE = "保存成功！设置在软件重启后生效。"
+SAVE_LINES = ["备份时间改成：6", "配置修改成功保存成功！设置在软件重启后生效。"]
 SAVED_KEYS = {
     "BACKUP_PASS": "******", "BACKUP_ALLDB": "1", "BACKUP_ISW": "1", "BACKUP_TIME": "6",
     "BACKUP_LIST": "master", "BACKUP_PATH": r"E:\BACKUP", "BACKUP_AUTOSTART": "1",
@@ -213,6 +223,93 @@ def test_and_save(s, peer, drive_e, layout, program):
     check(s.log_lines(FOLDER)[-1:] == ["用户退出程序。"], "exit logged", s.log_lines(FOLDER))
 
 
+def impatient_clicks(s, peer, drive_e, layout, program):
+    print("== Real clicks: a double click on 测试, a second click on 保存 behind its notice",
+          flush=True)
+    fresh_folders(s)
+    shutil.rmtree(os.path.join(drive_e, "BACKUP"), ignore_errors=True)
+    check(s.driver("find-any", "TavrixTrayIcon") == [], "no instance is left running")
+    exe = s.install(program, FOLDER)
+    write_config(os.path.join(s.unix_path(FOLDER), "config.ini"),
+                 ["BACKUP_USB=1", "MUSTLABEL=1", "LABEL=" + LABEL])
+    first_request = len(peer.requests())
+    process = s.start(exe)
+    try:
+        clicks_and_notices(s, peer, layout, process, first_request)
+    finally:
+        if process.poll() is None:  # a failed check left it running: the next case starts it
+            process.kill()
+            process.wait()
+
+
+def clicks_and_notices(s, peer, layout, process, first_request):
+    main = s.started_and_shown()
+    if not main:
+        return
+    # Clear of the boxes, which are centred on the screen: a click meant for a button of the
+    # window must not land on a box.
+    s.driver("move", main, 0, 0)
+    ids = {design["name"]: design["id"] for design in layout["controls"]}
+
+    def control(name):
+        return {c["id"]: c for c in s.driver("controls", main)}[ids[name]]
+
+    def enabled():
+        return s.window(main)["enabled"]
+
+    def boxes():
+        return s.driver("find", "#32770", 0, "Velmora")
+
+    def answer(box):
+        s.driver("post", box["hwnd"], e2e.WM_COMMAND, e2e.IDOK, 0)
+        s.driver("gone", box["hwnd"], 5000)
+
+    check(enabled(), "the main window takes input before")
+    peer.set(delay=BACKUP_DELAY)
+    try:
+        e2e.real_click(control("btn4"), 2)
+        for text in TEST_NOTICES:
+            box = s.driver("box", "Velmora", 20000)
+            if not check(box is not None and box["text"] == text, f"the notice {text}", box):
+                break
+            # A click queued behind the box would be handed out by the box's own loop now.
+            time.sleep(0.5)
+            check(not enabled(), f"while {text} is open the main window is disabled")
+            check(len(boxes()) == 1, "one box at a time", boxes())
+            answer(box)
+        check(wait_until(enabled, 5), "after the last notice the main window is enabled again")
+        check(buttons.no_box_for(s, 2 * BACKUP_DELAY + 1), "and no other notice follows")
+    finally:
+        peer.reset()
+    batches = [b["sql"] for b in peer.batches_since(first_request)]
+    check(len(batches) == 1 and batches[0].startswith('BACKUP DATABASE "master"'),
+          "the double click sent exactly one BACKUP statement", batches)
+    successes = [m for m in s.log_lines(FOLDER) if m.startswith("数据库备份成功")]
+    check(len(successes) == 1, "and made one backup", successes)
+
+    save = control("btn3")
+    if not check(save["enabled"], "保存 is enabled by the test"):
+        return
+    before = s.log_lines(FOLDER)
+    e2e.real_click(save)
+    box = s.driver("box", "Velmora", 10000)
+    if check(box is not None and box["text"] == SAVE_NOTICE, f"the notice {SAVE_NOTICE}", box):
+        check(not enabled(), "while it is open the main window is disabled")
+        e2e.real_click(control("btn3"))
+        time.sleep(1)
+        check(len(boxes()) == 1, "a second click on 保存 behind the notice shows nothing", boxes())
+        check(s.log_lines(FOLDER) == before, "nor saves: the notice is still open",
+              s.log_lines(FOLDER))
+        answer(box)
+    check(wait_until(lambda: s.log_lines(FOLDER) == before + SAVE_LINES, 5),
+          "one pair of save lines", s.log_lines(FOLDER))
+    check(buttons.no_box_for(s, 2) and s.log_lines(FOLDER) == before + SAVE_LINES,
+          "and nothing after it", s.log_lines(FOLDER))
+    check(wait_until(lambda: not control("btn3")["enabled"], 5), "保存 is disabled again")
+    check(enabled(), "the main window is enabled again")
+    exit_from_tray(s, process)
+
+
 def backup_at_start(s, peer, program):
     print("== BACKUP_STARTBACKUP=1: one database backed up before the window shows", flush=True)
     fresh_folders(s)
@@ -300,6 +397,9 @@ def main():
     layout = e2e.read_layout(args.driver)
     clock = time.monotonic()
     test_and_save(s, peer, drive_e, layout, args.program)
+    print(f"  ({time.monotonic() - clock:.1f} s)", flush=True)
+    clock = time.monotonic()
+    impatient_clicks(s, peer, drive_e, layout, args.program)
     print(f"  ({time.monotonic() - clock:.1f} s)", flush=True)
     clock = time.monotonic()
     backup_at_start(s, peer, args.program)
