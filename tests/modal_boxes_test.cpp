@@ -148,6 +148,11 @@ TEST_F(ModalInputTest, NoControlTakesTheUsersInputWhileABoxIsOpenAndEveryOneDoes
       hours.TypeText(L"2");
       hours.PickItem(0);
       window.Minimize();
+      Icon().ChooseExit();  // a second exit confirmation behind the first
+      window.Hide();
+      Icon().DoubleClick();
+      EXPECT_FALSE(window.Visible()) << "the icon's double click was refused";
+      window.Show();
       EXPECT_EQ(all.Checked(), checked);
       EXPECT_EQ(hours.Text(), L"6");
       EXPECT_TRUE(window.Visible());
@@ -155,7 +160,7 @@ TEST_F(ModalInputTest, NoControlTakesTheUsersInputWhileABoxIsOpenAndEveryOneDoes
       return platform::ui::kIdNo;
     };
     Icon().ChooseExit();
-    ASSERT_EQ(world.ui.boxes.size(), 1u);
+    ASSERT_EQ(world.ui.boxes.size(), 1u) << "one exit confirmation";
     // The same input once the box is closed.
     all.UserClick();
     hours.TypeText(L"2");
@@ -165,6 +170,9 @@ TEST_F(ModalInputTest, NoControlTakesTheUsersInputWhileABoxIsOpenAndEveryOneDoes
     EXPECT_EQ(hours.Text(), L"3");
     window.Minimize();
     EXPECT_TRUE(world.ui.applicationMinimized);
+    window.Hide();
+    Icon().DoubleClick();
+    EXPECT_TRUE(window.Visible());
   });
 }
 

@@ -225,12 +225,12 @@ SimTrayIcon::~SimTrayIcon() {
 }
 
 void SimTrayIcon::DoubleClick() {
-  if (OnDblClick)
+  if (OnDblClick && app_.TakesUserInput())
     OnDblClick();
 }
 
 void SimTrayIcon::ChooseExit() {
-  if (OnExitItem)
+  if (OnExitItem && app_.TakesUserInput())
     OnExitItem();
 }
 

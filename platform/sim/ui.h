@@ -158,6 +158,8 @@ class SimTrayIcon : public ui::TrayIcon {
   SimTrayIcon(SimApplication& app, std::wstring tooltip, std::wstring exitCaption);
   ~SimTrayIcon() override;
   const std::wstring& Tooltip() const override { return tooltip_; }
+  // The user's double click and menu choice; refused while a box is open, as the program's
+  // windows are then disabled.
   void DoubleClick();
   void ChooseExit();
   const std::wstring exitCaption;
