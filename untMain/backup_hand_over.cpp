@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwctype>
 #include <memory>
+#include <vector>
 
 #include "platform/error.h"
 #include "platform/services.h"
@@ -70,11 +71,15 @@ bool DeviceHoldsTheSame(platform::FileSystem& files, const std::wstring& tempFil
   const std::unique_ptr<platform::File> actual = files.OpenFromDevice(copy);
   if (expected->Size() != actual->Size())
     return false;
+  // Two buffers for the whole file: a fresh one per read costs more than the read itself.
+  std::vector<char> want(kCompareChunk);
+  std::vector<char> got(kCompareChunk);
   for (;;) {
-    const std::string want = expected->Read(kCompareChunk);
-    if (actual->Read(kCompareChunk) != want)
+    const std::size_t wanted = expected->ReadInto(want.data(), want.size());
+    const std::size_t read = actual->ReadInto(got.data(), got.size());
+    if (read != wanted || !std::equal(want.begin(), want.begin() + wanted, got.begin()))
       return false;
-    if (want.empty())
+    if (wanted == 0)
       return true;
   }
 }
