@@ -53,6 +53,7 @@ bool CanHold(platform::FileSystem& files, const std::wstring& folder, std::uint6
     if (files.FreeBytes(folder) < size)
       return false;
   } catch (const platform::Exception&) {
+    // Unknown: the copy itself will tell.
   }
   try {
     const std::wstring fileSystem = files.FileSystemName(files.VolumeRoot(folder));
@@ -60,6 +61,7 @@ bool CanHold(platform::FileSystem& files, const std::wstring& folder, std::uint6
     if (size >= kFatFileLimit && SameText(fileSystem.substr(0, 3), L"FAT"))
       return false;
   } catch (const platform::Exception&) {
+    // Unknown: the copy itself will tell.
   }
   return true;
 }
