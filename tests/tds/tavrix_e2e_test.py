@@ -17,6 +17,9 @@ directly in the harness's prefix: the peer writes the server's file into that pr
 3. A start with BACKUP_STARTBACKUP=1 and one database (备份库, to the local folder
    C:\\Tavrix\\本地备份): the peer holds the backup for a while, and the main window must
    not be visible until the backup has finished and its log line is written.
+3. Two tests whose hand-overs fail (every name master<stamp>.bak of the coming minutes is
+   already taken on E:\\BACKUP): each keeps its backup in c:\\tempbak, the second deletes the
+   first's, so exactly one backup of master stays there; the files on E: are never touched.
 
   wine_harness.py --removable e=FOLDER --label 备份U盘 -- tavrix_e2e_test.py \\
       --program Tavrix.exe --driver tavrix_e2e_driver.exe
@@ -382,6 +385,73 @@ def backup_at_start(s, peer, program):
     exit_from_tray(s, process)
 
 
+def failed_hand_overs(s, peer, drive_e, layout, program):
+    print("== Two failed hand-overs leave one backup of master in c:\\tempbak, E: untouched",
+          flush=True)
+    fresh_folders(s)
+    check(s.driver("find-any", "TavrixTrayIcon") == [], "no instance is left running")
+    backup = os.path.join(drive_e, "BACKUP")
+    os.makedirs(backup, exist_ok=True)
+    now = datetime.datetime.now().replace(microsecond=0)
+    for second in range(-5, 600):
+        stamp = (now + datetime.timedelta(seconds=second)).strftime("%y%m%d%H%M%S")
+        with open(os.path.join(backup, f"master{stamp}.bak"), "wb") as f:
+            f.write(f"earlier backup {stamp}\n".encode())
+
+    def snapshot():
+        return {name: (open(os.path.join(backup, name), "rb").read(),
+                       os.stat(os.path.join(backup, name)).st_mtime_ns)
+                for name in os.listdir(backup)}
+
+    before = snapshot()
+    exe = s.install(program, FOLDER)
+    write_config(os.path.join(s.unix_path(FOLDER), "config.ini"),
+                 ["BACKUP_USB=1", "MUSTLABEL=1", "LABEL=" + LABEL])
+    first_request = len(peer.requests())
+    process = s.start(exe)
+    main = s.started_and_shown()
+    if not main:
+        return
+    ids = {design["name"]: design["id"] for design in layout["controls"]}
+    test = {c["id"]: c for c in s.driver("controls", main)}[ids["btn4"]]
+    for attempt in range(2):
+        if attempt:
+            time.sleep(1.1)  # a stamp of its own
+        buttons.press(s, test)
+        buttons.answer_box(s, "测试失败!")
+
+    log = s.log_lines(FOLDER)
+    kept = [re.fullmatch(r"数据库备份复制失败，临时备份文件保留在: c:\\tempbak\\master" + STAMP +
+                         r"\.bak", m) for m in log]
+    stamps = [k[1] for k in kept if k]
+    if not check(len(stamps) == 2 and stamps[0] < stamps[1],
+                 "two copy-failure lines, each naming its kept backup", log):
+        exit_from_tray(s, process)
+        return
+    first, second = (f"master{stamp}.bak" for stamp in stamps)
+    deleted = [m for m in log if m.startswith("已删除较早的临时备份文件")]
+    check(deleted == [f"已删除较早的临时备份文件: c:\\tempbak\\{first}"],
+          "the second test deleted the first's kept backup and logged it", deleted)
+    second_line = f"数据库备份复制失败，临时备份文件保留在: c:\\tempbak\\{second}"
+    check(bool(deleted) and log.index(deleted[0]) == log.index(second_line) + 1,
+          "right after the second copy-failure line", log)
+    temp = s.unix_path(TEMP_FOLDER)
+    check(sorted(os.listdir(temp)) == [second], f"c:\\tempbak holds {second} alone",
+          sorted(os.listdir(temp)))
+    content = open(os.path.join(temp, second), "rb").read() if os.path.exists(
+        os.path.join(temp, second)) else b""
+    check(content.startswith(b"TDSPEER BACKUP\ndatabase: master\n"), "with the server's bytes",
+          content[:40])
+    check(not any(m.startswith("数据库备份成功") for m in log), "no success line", log)
+    after = snapshot()
+    check(after == before, f"the {len(before)} files on E:\\BACKUP are untouched, none added",
+          sorted(set(after) ^ set(before))[:5])
+    batches = [b["sql"] for b in peer.batches_since(first_request)]
+    check(len(batches) == 2 and all(b.startswith('BACKUP DATABASE "master"') for b in batches),
+          "the server backed master up twice", batches)
+    exit_from_tray(s, process)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", required=True)
@@ -403,6 +473,9 @@ def main():
     print(f"  ({time.monotonic() - clock:.1f} s)", flush=True)
     clock = time.monotonic()
     backup_at_start(s, peer, args.program)
+    print(f"  ({time.monotonic() - clock:.1f} s)", flush=True)
+    clock = time.monotonic()
+    failed_hand_overs(s, peer, drive_e, layout, args.program)
     print(f"  ({time.monotonic() - clock:.1f} s)", flush=True)
     e2e.finish("end-to-end test through Wine's ADO passed")
 
