@@ -70,7 +70,9 @@ INSTANTIATE_TEST_SUITE_P(
                       PasswordCase{L"\u00A0lead", L"\"\u00A0lead\""},
                       PasswordCase{L"trail\u3000", L"\"trail\u3000\""},
                       PasswordCase{L"tab\t", L"\"tab\t\""},
-                      PasswordCase{L"in\u3000side", L"in\u3000side"}));
+                      PasswordCase{L"in\u3000side", L"in\u3000side"},
+                      // "Password==x" reads as a key "Password=x" without a value.
+                      PasswordCase{L"=x", L"\"=x\""}, PasswordCase{L"x=", L"x="}));
 
 TEST_F(ConnectionStringTest, APasswordWithASemicolonLogsInAsSaWithThatPassword) {
   world.server.acceptIntegratedSecurity = false;

@@ -16,7 +16,8 @@ bool IsBlank(wchar_t c) {
 bool NeedsQuoting(const std::wstring& password) {
   if (password.empty())
     return false;
-  if (IsBlank(password.front()) || IsBlank(password.back()))
+  // A leading "=" would join "Password=" as "==", which readers take for an "=" in the key.
+  if (IsBlank(password.front()) || IsBlank(password.back()) || password.front() == L'=')
     return true;
   return password.find_first_of(L";\"'") != std::wstring::npos;
 }
