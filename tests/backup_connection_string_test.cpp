@@ -64,7 +64,15 @@ INSTANTIATE_TEST_SUITE_P(
                       PasswordCase{L"x;Data Source=evil", L"\"x;Data Source=evil\""},
                       PasswordCase{L"say \"hi\"", L"\"say \"\"hi\"\"\""},
                       PasswordCase{L"it's", L"\"it's\""}, PasswordCase{L" lead", L"\" lead\""},
-                      PasswordCase{L"trail ", L"\"trail \""}, PasswordCase{L"\"", L"\"\"\"\""}));
+                      PasswordCase{L"trail ", L"\"trail \""}, PasswordCase{L"\"", L"\"\"\"\""},
+                      // White space of other scripts at an end is quoted as well; inside it
+                      // is kept as it is.
+                      PasswordCase{L"\u00A0lead", L"\"\u00A0lead\""},
+                      PasswordCase{L"trail\u3000", L"\"trail\u3000\""},
+                      PasswordCase{L"tab\t", L"\"tab\t\""},
+                      PasswordCase{L"in\u3000side", L"in\u3000side"},
+                      // "Password==x" reads as a key "Password=x" without a value.
+                      PasswordCase{L"=x", L"\"=x\""}, PasswordCase{L"x=", L"x="}));
 
 TEST_F(ConnectionStringTest, APasswordWithASemicolonLogsInAsSaWithThatPassword) {
   world.server.acceptIntegratedSecurity = false;

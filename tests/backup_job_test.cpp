@@ -102,10 +102,21 @@ INSTANTIATE_TEST_SUITE_P(
                  L"BACKUP DATABASE \"sales_2022\" TO DISK ='c:\\tempbak\\sales_2022220609143005"
                  L".bak' with init",
                  L"sales_2022220609143005.bak"},
+        // A plain literal is read in the code page of the server's collation, which may lack
+        // the name's characters: the file goes into a Unicode literal.
         NameCase{L"销售 库",
-                 L"BACKUP DATABASE \"销售 库\" TO DISK ='c:\\tempbak\\销售 库220609143005.bak' "
+                 L"BACKUP DATABASE \"销售 库\" TO DISK =N'c:\\tempbak\\销售 库220609143005.bak' "
                  L"with init",
                  L"销售 库220609143005.bak"},
+        NameCase{L"café's",
+                 L"BACKUP DATABASE \"café's\" TO DISK =N'c:\\tempbak\\café''s220609143005.bak' "
+                 L"with init",
+                 L"café's220609143005.bak"},
+        // Windows would open the NUL device for nul.<anything>.
+        NameCase{L"nul.",
+                 L"BACKUP DATABASE \"nul.\" TO DISK ='c:\\tempbak\\nul_.220609143005.bak' with "
+                 L"init",
+                 L"nul_.220609143005.bak"},
         NameCase{L"a\"b",
                  L"BACKUP DATABASE \"a\"\"b\" TO DISK ='c:\\tempbak\\a_b220609143005.bak' with "
                  L"init",

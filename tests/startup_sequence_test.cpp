@@ -246,16 +246,22 @@ TEST_F(StartupTest, TheStartUpBackupsLogLinesFollowTheStartLines) {
 }
 
 TEST_F(StartupTest, TheStartUpValueIsWrittenOnceAndTheRunKeyOpenedForWriting) {
+  using Op = platform::sim::RegistryCall::Op;
   Run();
-  std::vector<platform::sim::RegistryCall::Op> writes;
+  std::vector<platform::sim::RegistryCall> writes;
   for (const auto& call : world.registry.calls) {
-    if (call.op == platform::sim::RegistryCall::Op::SetString ||
-        call.op == platform::sim::RegistryCall::Op::DeleteValue)
-      writes.push_back(call.op);
+    EXPECT_EQ(call.key, L"HKLM\\SOFTWARE\\Microsoft\\windows\\CurrentVersion\\Run");
+    if (call.op == Op::SetString || call.op == Op::DeleteValue)
+      writes.push_back(call);
   }
-  EXPECT_EQ(writes.size(), 1u);
-  EXPECT_EQ(world.registry.calls.front().key,
-            L"HKLM\\SOFTWARE\\Microsoft\\windows\\CurrentVersion\\Run");
+  // One write, through a key opened with write access, that the registry took.
+  ASSERT_EQ(writes.size(), 1u);
+  EXPECT_EQ(writes[0].op, Op::SetString);
+  EXPECT_EQ(writes[0].name, L"Tavrix");
+  EXPECT_EQ(writes[0].access, platform::RegistryAccess::AllAccess);
+  EXPECT_EQ(writes[0].result, 0u);
+  EXPECT_EQ(RunValue(), kExe);
+  EXPECT_EQ(world.registry.OpenKeys(), 0);
 }
 
 TEST_F(StartupTest, TheIconKeepsTheFirstTitleWhileBoxesCarryTheSecond) {

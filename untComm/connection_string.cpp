@@ -6,14 +6,18 @@ namespace untComm {
 
 namespace {
 
+// Control characters, the space and Unicode's other white space: a reader of the string may
+// trim any of them from an unquoted value.
 bool IsBlank(wchar_t c) {
-  return c <= L' ';
+  return c <= L' ' || c == 0x85 || c == 0xA0 || c == 0x1680 || (c >= 0x2000 && c <= 0x200A) ||
+         c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000;
 }
 
 bool NeedsQuoting(const std::wstring& password) {
   if (password.empty())
     return false;
-  if (IsBlank(password.front()) || IsBlank(password.back()))
+  // A leading "=" would join "Password=" as "==", which readers take for an "=" in the key.
+  if (IsBlank(password.front()) || IsBlank(password.back()) || password.front() == L'=')
     return true;
   return password.find_first_of(L";\"'") != std::wstring::npos;
 }

@@ -13,8 +13,9 @@ inline constexpr wchar_t kSaConnectionStringPrefix[] =
     L"Data Source=(local);User ID=sa;Password=";
 
 // The password as it stands after "Password=": unchanged when it holds no ; " ' and has no
-// blank at either end, otherwise in double quotes with embedded quotes doubled, so that no
-// password can end the value and add properties of its own.
+// blank (control characters and any Unicode white space) at either end and does not begin
+// with "=", otherwise in double quotes with embedded quotes doubled, so that no password can
+// end the value and add properties of its own.
 std::wstring PasswordValue(const std::wstring& password);
 
 // The integrated template, or the sa template followed by the password's value.

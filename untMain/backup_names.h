@@ -10,7 +10,8 @@ namespace untMain {
 inline constexpr wchar_t kTempBackupFolder[] = L"c:\\tempbak";
 
 // The database name, the stamp and ".bak"; a character that cannot stand in a Windows file
-// name (\ / : * ? " < > | and control characters) becomes "_".
+// name (\ / : * ? " < > | and control characters) becomes "_", and a name that Windows would
+// take for a device (nul.x: NUL before the first dot) gets "_" after the device's name.
 std::wstring BackupFileName(const std::wstring& dbname, const std::wstring& stamp);
 
 // The stamp of a file name this program makes for the database (BackupFileName with twelve
@@ -19,7 +20,8 @@ std::wstring BackupFileName(const std::wstring& dbname, const std::wstring& stam
 std::optional<std::wstring> BackupStampOf(const std::wstring& fileName, const std::wstring& dbname);
 
 // BACKUP DATABASE "<dbname>" TO DISK ='<file>' with init: a '"' inside the name and a "'"
-// inside the file name are doubled, so that no name can end its quotes early.
+// inside the file name are doubled, so that no name can end its quotes early; a file name
+// with a character outside ASCII stands in a Unicode literal, N'<file>'.
 std::wstring BackupStatement(const std::wstring& dbname, const std::wstring& file);
 
 // The folder BACKUP at the root of a drive: "G:\" and "G:" both give "G:\BACKUP".

@@ -387,9 +387,12 @@ std::uint32_t SimFileSystem::WriteAll(const std::wstring& path, const std::strin
   return 0;
 }
 
+// A probe reads attributes and opens nothing: a drive without medium answers no, and a
+// fault waiting for an open is left for the open.
 bool SimFileSystem::DirectoryExists(const std::wstring& path) {
   const std::wstring full = FullPath(path);
-  if (CheckCode(FileOp::Open, full) == error::kNotReady)
+  const Drive* drive = FindDrive(DriveLetter(full));
+  if (!drive || !drive->hasMedium)
     return false;
   const Node* node = Find(full);
   return node && node->directory;
@@ -397,7 +400,8 @@ bool SimFileSystem::DirectoryExists(const std::wstring& path) {
 
 bool SimFileSystem::FileExists(const std::wstring& path) {
   const std::wstring full = FullPath(path);
-  if (CheckCode(FileOp::Open, full) == error::kNotReady)
+  const Drive* drive = FindDrive(DriveLetter(full));
+  if (!drive || !drive->hasMedium)
     return false;
   const Node* node = Find(full);
   return node && !node->directory;
@@ -450,7 +454,9 @@ void SimFileSystem::Copy(const std::wstring& from, const std::wstring& to, bool 
   const Node* src = Find(source);
   if (!src || src->directory)
     throw OsError(error::kFileNotFound);
-  if (src->locked)
+  // CopyFileW opens the source sharing read and delete only: any writer holding it, with or
+  // without read sharing, refuses that open.
+  if (src->locked || src->writers > 0)
     throw OsError(error::kSharingViolation);
   const Node* parent = Find(Parent(target));
   if (!parent || !parent->directory)

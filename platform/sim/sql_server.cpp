@@ -194,10 +194,20 @@ std::optional<std::map<std::wstring, std::wstring>> ParseConnectionString(
       ++pos;
       continue;
     }
-    const auto equals = text.find(L'=', pos);
-    if (equals == std::wstring::npos)
+    // "==" inside a key stands for "=": the key ends at the first single "=".
+    std::wstring key;
+    std::size_t equals = pos;
+    for (; equals < text.size(); ++equals) {
+      if (text[equals] != L'=')
+        key += text[equals];
+      else if (equals + 1 < text.size() && text[equals + 1] == L'=')
+        key += text[equals++];
+      else
+        break;
+    }
+    if (equals == text.size())
       return std::nullopt;
-    const std::wstring key = Upper(Trim(text.substr(pos, equals - pos)));
+    key = Upper(Trim(key));
     pos = equals + 1;
     while (pos < text.size() && text[pos] == L' ')
       ++pos;

@@ -369,7 +369,10 @@ def backup_at_start(s, peer, program):
     stamp = found[1]
     check(stamp_in_run(stamp, started, datetime.datetime.now()), "stamped at the start", stamp)
     name = f"{database}{stamp}.bak"
-    statement = f"BACKUP DATABASE \"{database}\" TO DISK ='{TEMP_FOLDER}\\{name}' with init"
+    # A file name outside ASCII goes into a Unicode literal.
+    literal = "N'" if any(ord(c) > 0x7F for c in name) else "'"
+    statement = (f"BACKUP DATABASE \"{database}\" TO DISK ={literal}{TEMP_FOLDER}\\{name}' "
+                 "with init")
     check([b["sql"] for b in held] == [statement], f"the peer received {statement}",
           [b["sql"] for b in held])
     landed = os.path.join(s.unix_path(local), name)

@@ -207,7 +207,7 @@ INSTANTIATE_TEST_SUITE_P(
                    L"with init",
                    L"c:\\tempbak\\master240102030405.bak"},
         BackupCase{L"备份库",
-                   L"BACKUP DATABASE \"备份库\" TO DISK ='c:\\tempbak\\备份库240102030405.bak' "
+                   L"BACKUP DATABASE \"备份库\" TO DISK =N'c:\\tempbak\\备份库240102030405.bak' "
                    L"with init",
                    L"c:\\tempbak\\备份库240102030405.bak"},
         BackupCase{L"we\"ird'name",

@@ -5,6 +5,7 @@
 
 #include "platform/error.h"
 #include "platform/win32/file_system.h"
+#include "platform/win32/handle.h"
 #include "tests/win32/adapter_test_main.h"
 
 using win32test::ReadBytes;
@@ -60,6 +61,27 @@ TEST_F(FileCopyTest, ACopyFromOrIntoNothingRaisesItsCode) {
             platform::error::kPathNotFound);
   EXPECT_EQ(ReadBytes(target_), "<missing>");
 }
+
+// CopyFileW opens its source for reading: a writer that does not share reading refuses it.
+// (Windows' copy shares read and delete only, so a writer sharing read refuses it as well;
+// Wine's copy also shares write, so that case is checked on the sim alone.)
+class CopyWhileWrittenTest : public FileCopyTest, public ::testing::WithParamInterface<DWORD> {};
+
+TEST_P(CopyWhileWrittenTest, ACopyOfASourceHeldByAWriterWithoutReadSharingIsASharingViolation) {
+  platform::win32::UniqueHandle writer(
+      CreateFileW(source_.c_str(), GENERIC_WRITE, GetParam(), nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(writer.valid());
+  EXPECT_EQ(ErrorOf([&] { files_.Copy(source_, target_, true); }),
+            platform::error::kSharingViolation);
+  EXPECT_EQ(ReadBytes(target_), "<missing>");
+  writer.reset();
+  EXPECT_EQ(ErrorOf([&] { files_.Copy(source_, target_, true); }), 0u);
+  EXPECT_EQ(ReadBytes(target_), "backup data");
+}
+
+INSTANTIATE_TEST_SUITE_P(ShareModes, CopyWhileWrittenTest,
+                         ::testing::Values(DWORD{0}, DWORD{FILE_SHARE_WRITE},
+                                           DWORD{FILE_SHARE_WRITE | FILE_SHARE_DELETE}));
 
 TEST_F(FileCopyTest, AMoveRenamesOnTheSameVolume) {
   files_.Move(source_, target_);
