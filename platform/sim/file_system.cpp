@@ -389,10 +389,20 @@ std::uint32_t SimFileSystem::WriteAll(const std::wstring& path, const std::strin
 
 // A probe reads attributes and opens nothing: a drive without medium answers no, and a
 // fault waiting for an open is left for the open.
+// A probe touches the drive (a drive without medium asks for a disk, as any access does) but
+// opens nothing, so it neither sees nor uses up a fault injected for an open.
+bool SimFileSystem::HasMedium(const std::wstring& fullPath) {
+  const Drive* drive = FindDrive(DriveLetter(fullPath));
+  if (!drive)
+    return false;
+  if (!drive->hasMedium && mediumMissing)
+    mediumMissing(*drive);
+  return drive->hasMedium;
+}
+
 bool SimFileSystem::DirectoryExists(const std::wstring& path) {
   const std::wstring full = FullPath(path);
-  const Drive* drive = FindDrive(DriveLetter(full));
-  if (!drive || !drive->hasMedium)
+  if (!HasMedium(full))
     return false;
   const Node* node = Find(full);
   return node && node->directory;
@@ -400,8 +410,7 @@ bool SimFileSystem::DirectoryExists(const std::wstring& path) {
 
 bool SimFileSystem::FileExists(const std::wstring& path) {
   const std::wstring full = FullPath(path);
-  const Drive* drive = FindDrive(DriveLetter(full));
-  if (!drive || !drive->hasMedium)
+  if (!HasMedium(full))
     return false;
   const Node* node = Find(full);
   return node && !node->directory;

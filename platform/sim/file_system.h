@@ -144,6 +144,7 @@ class SimFileSystem : public FileSystem {
   // Raises OsError when a fault applies, the drive is missing or has no medium.
   void Check(FileOp op, const std::wstring& fullPath);
   std::uint32_t CheckCode(FileOp op, const std::wstring& fullPath);
+  bool HasMedium(const std::wstring& fullPath);
   std::uint32_t RoomFor(const std::wstring& fullPath, std::uint64_t oldSize,
                         std::uint64_t newSize) const;
   // Raises OsError unless the file exists and may be opened for reading.
