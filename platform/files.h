@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -44,6 +45,33 @@ class FileSystem {
   // Root of the volume that holds the path (GetVolumePathNameW), for same-volume decisions;
   // in upper case, so that the roots of one volume compare equal as text.
   virtual std::wstring VolumeRoot(const std::wstring& path) = 0;
+
+  // --- What a hand-over needs to prove its copy and to keep c:\tempbak small. ---
+
+  // Size of an existing file (GetFileAttributesExW).
+  virtual std::uint64_t FileSize(const std::wstring& path) = 0;
+  // Read access, others may read, open existing.
+  virtual std::unique_ptr<File> OpenForRead(const std::wstring& path) = 0;
+  // Read access past the system's cache (FILE_FLAG_NO_BUFFERING), so that what comes back is
+  // what the device holds. Reads must ask for a multiple of kDeviceReadUnit bytes; the last
+  // one returns what is left of the file.
+  virtual std::unique_ptr<File> OpenFromDevice(const std::wstring& path) = 0;
+  // Writes whatever the system still holds of the file to the device (FlushFileBuffers).
+  virtual void FlushToDevice(const std::wstring& path) = 0;
+  // Bytes the caller may still write on the volume that holds the folder
+  // (GetDiskFreeSpaceExW).
+  virtual std::uint64_t FreeBytes(const std::wstring& folder) = 0;
+  // File-system name of a volume ("NTFS", "FAT32", "exFAT": GetVolumeInformationW), given
+  // its root with the trailing backslash.
+  virtual std::wstring FileSystemName(const std::wstring& root) = 0;
+  // Names of the files (not folders) directly inside a folder, as stored (FindFirstFileExW).
+  virtual std::vector<std::wstring> FileNames(const std::wstring& folder) = 0;
+  // Whether two existing paths name one file (volume serial and file index), whatever
+  // letter case, links or short names lead there.
+  virtual bool SameFile(const std::wstring& a, const std::wstring& b) = 0;
 };
+
+// Sector sizes divide this; reads from the device come in multiples of it.
+inline constexpr std::size_t kDeviceReadUnit = 4096;
 
 }  // namespace platform

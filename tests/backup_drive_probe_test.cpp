@@ -36,17 +36,20 @@ TEST_F(DriveProbeTest, AnEmptySlotIsNoCandidate) {
   EXPECT_EQ(FindUsbDrive(), L"");
 }
 
-TEST_F(DriveProbeTest, CriticalErrorBoxesAreSuppressedWhileProbingAndTheModeRestored) {
+TEST_F(DriveProbeTest, ProbesAskForNoDiskUnderTheProgramsErrorModeAndLeaveIt) {
   AddUsbDrive(L'H', L"", false);
-  world.system.errorMode = 0x8000;  // SEM_NOOPENFILEERRORBOX, set by someone else
   EXPECT_EQ(FindUsbDrive(), L"");
+  EXPECT_EQ(ReadVolumeLabel(L"H:\\"), L"");
   EXPECT_EQ(world.drives.criticalErrorBoxes, 0);
-  EXPECT_EQ(world.system.errorMode, 0x8000u);
+  EXPECT_EQ(world.system.errorMode, platform::kSemFailCriticalErrors);
 
-  // The same probe without suppression would have asked the user for a disk.
+  // The probes set nothing themselves: without the program's setting they would have asked
+  // the user for a disk.
   world.system.errorMode = 0;
-  world.drives.MediumReady(L"H:\\");
-  EXPECT_EQ(world.drives.criticalErrorBoxes, 1);
+  EXPECT_EQ(FindUsbDrive(), L"");
+  EXPECT_EQ(ReadVolumeLabel(L"H:\\"), L"");
+  EXPECT_EQ(world.drives.criticalErrorBoxes, 2);
+  EXPECT_EQ(world.system.errorMode, 0u);
 }
 
 TEST_F(DriveProbeTest, AllTwentySixLettersFitTheDriveList) {

@@ -1,9 +1,12 @@
 #include "tests/backup_engine_fixture.h"
 
 #include "platform/drives.h"
+#include "platform/system.h"
 
 BackupEngineTest::BackupEngineTest() {
   world.ui.SetTitle(L"Velmora");
+  // As the program sets it at its start.
+  world.system.errorMode = platform::kSemFailCriticalErrors;
   AddFixedDrive(L'D');
   world.files.MakeDirectories(L"D:\\bak");
   main = std::make_unique<untMain::TfrmMain>();

@@ -129,7 +129,7 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{"stick write-protected",
                   [](auto&, auto& w) {
                     w.files.MakeDirectories(L"G:\\BACKUP");
-                    w.files.InjectFault(FileOp::Copy, L"G:\\BACKUP\\master220609143005.bak.partial",
+                    w.files.InjectFault(FileOp::Copy, L"G:\\BACKUP\\master220609143005.tmp",
                                         platform::error::kAccessDenied);
                   },
                   Outcome::TemporaryKept},

@@ -11,21 +11,6 @@ constexpr std::size_t kEntryLength = 4;          // "E:\" and its NUL
 constexpr std::size_t kRootLength = 3;
 constexpr std::uint32_t kLabelLength = 64;
 
-// While it lives, a drive without a medium fails its call instead of asking the user to
-// insert a disk.
-class CriticalErrorBoxesSuppressed {
- public:
-  explicit CriticalErrorBoxesSuppressed(platform::System& system)
-      : system_(system), previous_(system.SetErrorMode(platform::kSemFailCriticalErrors)) {}
-  ~CriticalErrorBoxesSuppressed() { system_.SetErrorMode(previous_); }
-  CriticalErrorBoxesSuppressed(const CriticalErrorBoxesSuppressed&) = delete;
-  CriticalErrorBoxesSuppressed& operator=(const CriticalErrorBoxesSuppressed&) = delete;
-
- private:
-  platform::System& system_;
-  std::uint32_t previous_;
-};
-
 bool IsBlankOrControl(wchar_t c) {
   return c <= L' ';
 }
@@ -33,9 +18,9 @@ bool IsBlankOrControl(wchar_t c) {
 }  // namespace
 
 std::wstring FindUsbDrive() {
+  // A drive without a medium fails its call instead of asking for a disk: the program runs
+  // with critical errors set to fail from its start.
   platform::Services& os = platform::Current();
-  CriticalErrorBoxesSuppressed quiet(*os.system);
-
   const std::wstring list = os.drives->LogicalDriveStrings(kDriveListLength);
   const std::size_t entries = list.size() / kEntryLength;
   std::wstring found;
@@ -50,8 +35,6 @@ std::wstring FindUsbDrive() {
 
 std::wstring ReadVolumeLabel(const std::wstring& root) {
   platform::Services& os = platform::Current();
-  CriticalErrorBoxesSuppressed quiet(*os.system);
-
   const std::wstring label = os.drives->VolumeLabel(root + L"\\", kLabelLength).value_or(L"");
   std::size_t first = 0;
   std::size_t last = label.size();

@@ -1,13 +1,21 @@
 #include "untMain/backup_hand_over.h"
 
+#include <algorithm>
 #include <cwctype>
+#include <memory>
 
 #include "platform/error.h"
 #include "platform/services.h"
+#include "untComm/write_log.h"
+#include "untMain/backup_names.h"
 
 namespace untMain {
 
 namespace {
+
+// Reads of the comparison: a multiple of every sector size, large enough to stream.
+constexpr std::size_t kCompareChunk = 256 * platform::kDeviceReadUnit;  // 1 MiB
+constexpr std::uint64_t kFatFileLimit = 1ull << 32;                     // 4 GiB and more
 
 bool SameText(const std::wstring& a, const std::wstring& b) {
   if (a.size() != b.size())
@@ -29,8 +37,49 @@ bool OnSameVolume(platform::FileSystem& files, const std::wstring& file,
   }
 }
 
-bool MoveWithoutReplacing(platform::FileSystem& files, const std::wstring& from,
-                          const std::wstring& to) {
+bool IsSameFile(platform::FileSystem& files, const std::wstring& a, const std::wstring& b) {
+  try {
+    return files.SameFile(a, b);
+  } catch (const platform::Exception&) {
+    return false;
+  }
+}
+
+// Whether a copy of `size` bytes can fit into the folder's volume. What cannot be known lets
+// the copy try.
+bool CanHold(platform::FileSystem& files, const std::wstring& folder, std::uint64_t size) {
+  try {
+    if (files.FreeBytes(folder) < size)
+      return false;
+  } catch (const platform::Exception&) {
+  }
+  try {
+    const std::wstring fileSystem = files.FileSystemName(files.VolumeRoot(folder));
+    // FAT and FAT32 hold files below 4 GiB; exFAT is not limited.
+    if (size >= kFatFileLimit && SameText(fileSystem.substr(0, 3), L"FAT"))
+      return false;
+  } catch (const platform::Exception&) {
+  }
+  return true;
+}
+
+// Whether the copy as the device holds it equals the temporary backup, byte for byte.
+bool DeviceHoldsTheSame(platform::FileSystem& files, const std::wstring& tempFile,
+                        const std::wstring& copy) {
+  const std::unique_ptr<platform::File> expected = files.OpenForRead(tempFile);
+  const std::unique_ptr<platform::File> actual = files.OpenFromDevice(copy);
+  if (expected->Size() != actual->Size())
+    return false;
+  for (;;) {
+    const std::string want = expected->Read(kCompareChunk);
+    if (actual->Read(kCompareChunk) != want)
+      return false;
+    if (want.empty())
+      return true;
+  }
+}
+
+bool Move(platform::FileSystem& files, const std::wstring& from, const std::wstring& to) {
   try {
     files.Move(from, to);
     return true;
@@ -39,11 +88,18 @@ bool MoveWithoutReplacing(platform::FileSystem& files, const std::wstring& from,
   }
 }
 
-bool CopyToPartialName(platform::FileSystem& files, const std::wstring& from,
-                       const std::wstring& partial) {
+bool ProvenCopy(platform::FileSystem& files, const std::wstring& tempFile,
+                const std::wstring& folder, const std::wstring& destination) {
   try {
-    files.Copy(from, partial, true);
-    return true;
+    if (!CanHold(files, folder, files.FileSize(tempFile)))
+      return false;
+  } catch (const platform::Exception&) {
+    return false;  // the temporary backup cannot be read
+  }
+
+  const std::wstring partial = PartialCopyName(destination);
+  try {
+    files.Copy(tempFile, partial, true);
   } catch (const platform::OsError& error) {
     // A file of that name that was there before is not ours to remove.
     if (error.Code() != platform::error::kFileExists)
@@ -53,32 +109,68 @@ bool CopyToPartialName(platform::FileSystem& files, const std::wstring& from,
     files.Delete(partial);
     return false;
   }
-}
 
-}  // namespace
-
-std::wstring PartialCopyName(const std::wstring& destination) {
-  return destination + L".partial";
-}
-
-bool HandOverBackup(const std::wstring& tempFile, const std::wstring& folder,
-                    const std::wstring& destination) {
-  platform::FileSystem& files = *platform::Current().files;
-  if (files.FileExists(destination))
-    return false;
-
-  if (OnSameVolume(files, tempFile, folder))
-    return MoveWithoutReplacing(files, tempFile, destination);
-
-  const std::wstring partial = PartialCopyName(destination);
-  if (!CopyToPartialName(files, tempFile, partial))
-    return false;
-  if (!MoveWithoutReplacing(files, partial, destination)) {
+  bool proven = false;
+  try {
+    files.FlushToDevice(partial);
+    proven = DeviceHoldsTheSame(files, tempFile, partial);
+  } catch (const platform::Exception&) {
+    proven = false;  // a copy that cannot be read back is no copy
+  }
+  if (!proven || !Move(files, partial, destination)) {
     files.Delete(partial);
     return false;
   }
   files.Delete(tempFile);
   return true;
+}
+
+}  // namespace
+
+std::wstring PartialCopyName(const std::wstring& destination) {
+  const std::size_t dot = destination.find_last_of(L".\\");
+  if (dot == std::wstring::npos || destination[dot] != L'.')
+    return destination + L".tmp";
+  return destination.substr(0, dot) + L".tmp";
+}
+
+HandOver HandOverBackup(const std::wstring& tempFile, const std::wstring& folder,
+                        const std::wstring& destination) {
+  platform::FileSystem& files = *platform::Current().files;
+  if (files.FileExists(destination))
+    return IsSameFile(files, tempFile, destination) ? HandOver::InPlace : HandOver::Failed;
+
+  if (OnSameVolume(files, tempFile, folder)) {
+    try {
+      files.Move(tempFile, destination);
+      return HandOver::Done;
+    } catch (const platform::OsError& error) {
+      // A junction, link or mounted folder on the way leads to another volume after all.
+      if (error.Code() != platform::error::kNotSameDevice)
+        return HandOver::Failed;
+    } catch (const platform::Exception&) {
+      return HandOver::Failed;
+    }
+  }
+  return ProvenCopy(files, tempFile, folder, destination) ? HandOver::Done : HandOver::Failed;
+}
+
+void DeleteOlderKeptBackups(const std::wstring& dbname, const std::wstring& stamp) {
+  platform::FileSystem& files = *platform::Current().files;
+  try {
+    std::vector<std::wstring> names = files.FileNames(kTempBackupFolder);
+    std::sort(names.begin(), names.end());
+    for (const std::wstring& name : names) {
+      const auto kept = BackupStampOf(name, dbname);
+      if (!kept || *kept >= stamp)
+        continue;
+      const std::wstring file = std::wstring(kTempBackupFolder) + L"\\" + name;
+      if (files.Delete(file))
+        untComm::WriteLog(L"已删除较早的临时备份文件: " + file);
+    }
+  } catch (const platform::Exception&) {
+    // Folder unreadable or log unwritable: what is left goes at the next job.
+  }
 }
 
 }  // namespace untMain

@@ -59,12 +59,17 @@ bool TfrmMain::BackupDB(const std::wstring& connstr, const std::wstring& dbname,
     qry1->ExecSql();
 
     const std::wstring destination = path + L"\\" + fileName;
-    if (!HandOverBackup(tempFile, path, destination)) {
+    const HandOver handOver = HandOverBackup(tempFile, path, destination);
+    if (handOver == HandOver::Failed)
       untComm::WriteLog(L"数据库备份复制失败，临时备份文件保留在: " + tempFile);
-      return false;
-    }
-    untComm::WriteLog(L"数据库备份成功: " + destination);
-    return true;
+    else
+      untComm::WriteLog(L"数据库备份成功: " + destination);
+    // With this job's backup handed over or kept, older ones kept by failed hand-overs go,
+    // so that c:\tempbak holds at most one backup per database. When c:\tempbak is the
+    // destination itself, its older backups are the finished ones and stay.
+    if (handOver != HandOver::InPlace)
+      DeleteOlderKeptBackups(dbname, stamp);
+    return handOver != HandOver::Failed;
   } catch (...) {
     DropConnection(*qry1);
     return false;

@@ -29,6 +29,23 @@ std::wstring BackupFileName(const std::wstring& dbname, const std::wstring& stam
   return name + stamp + L".bak";
 }
 
+std::optional<std::wstring> BackupStampOf(const std::wstring& fileName,
+                                          const std::wstring& dbname) {
+  constexpr std::size_t kStampLength = 12;
+  const std::wstring prefix = BackupFileName(dbname, L"");
+  const std::wstring form = prefix.substr(0, prefix.size() - 4);  // without ".bak"
+  if (fileName.size() != prefix.size() + kStampLength || fileName.compare(0, form.size(), form) ||
+      fileName.compare(fileName.size() - 4, 4, L".bak")) {
+    return std::nullopt;
+  }
+  const std::wstring stamp = fileName.substr(form.size(), kStampLength);
+  for (wchar_t c : stamp) {
+    if (c < L'0' || c > L'9')
+      return std::nullopt;
+  }
+  return stamp;
+}
+
 std::wstring BackupStatement(const std::wstring& dbname, const std::wstring& file) {
   return L"BACKUP DATABASE \"" + Doubled(dbname, L'"') + L"\" TO DISK ='" + Doubled(file, L'\'') +
          L"' with init";

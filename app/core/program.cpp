@@ -14,12 +14,22 @@ namespace {
 
 constexpr wchar_t kMutexName[] = L"TheStandard";
 
+// For the whole life of the process, a drive without a medium (an empty card-reader slot as
+// the backup folder) fails the call that touched it, instead of stopping the program's only
+// thread behind a system box until somebody answers it. The bits set by whoever started us
+// stay.
+void FailCriticalErrors(platform::System& system) {
+  const std::uint32_t inherited = system.SetErrorMode(platform::kSemFailCriticalErrors);
+  system.SetErrorMode(inherited | platform::kSemFailCriticalErrors);
+}
+
 }  // namespace
 
 int RunProgram() {
   platform::Services& os = platform::Current();
   platform::ui::Application& app = *os.ui;
 
+  FailCriticalErrors(*os.system);
   app.Initialize();
 
   // One instance per Windows session. A creation that fails for another reason lets the

@@ -22,10 +22,13 @@ class SimDrives : public Drives {
                                           std::uint32_t labelLength) override;
   bool MediumReady(const std::wstring& root) override;
 
+  // Counts the box Windows shows when a drive without a medium is touched while critical
+  // errors are not set to fail. The world tells it of every file operation on such a drive.
+  void TouchMedium(const Drive& drive);
+
  private:
   // The drive a root path names ("E:\", and for volume information "E:\\"); null otherwise.
   Drive* DriveOf(const std::wstring& path, bool extraBackslashes);
-  void TouchMedium(const Drive& drive);
 
   SimFileSystem& files_;
   SimSystem& system_;

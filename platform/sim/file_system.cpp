@@ -10,6 +10,14 @@ namespace platform::sim {
 namespace {
 
 constexpr std::uint32_t kNotSameDevice = 17;
+// MAX_PATH with its NUL: longer full paths fail (Windows without long-path support).
+constexpr std::size_t kMaxPath = 260;
+// The largest file FAT and FAT32 can hold: 4 GiB less one byte.
+constexpr std::uint64_t kFatLargestFile = 0xFFFFFFFFull;
+
+bool IsFat(const Drive& drive) {
+  return drive.fileSystem.rfind(L"FAT", 0) == 0;  // FAT, FAT32 (not exFAT)
+}
 
 std::wstring Upper(std::wstring text) {
   for (wchar_t& c : text)
@@ -26,8 +34,8 @@ wchar_t DriveLetter(const std::wstring& fullPath) {
 // An open handle on a node of the simulated file system.
 class SimFile : public File {
  public:
-  SimFile(SimFileSystem& fs, std::wstring fullPath, bool write)
-      : fs_(fs), path_(std::move(fullPath)), write_(write) {
+  SimFile(SimFileSystem& fs, std::wstring fullPath, bool write, bool fromDevice = false)
+      : fs_(fs), path_(std::move(fullPath)), write_(write), fromDevice_(fromDevice) {
     auto* node = fs_.Find(path_);
     ++node->handles;
     if (write_)
@@ -38,7 +46,7 @@ class SimFile : public File {
 
   std::uint64_t Size() override {
     fs_.Check(FileOp::Size, path_);
-    return node().bytes.size();
+    return node().Size();
   }
   void Seek(std::uint64_t offset) override {
     fs_.Check(FileOp::Seek, path_);
@@ -46,23 +54,36 @@ class SimFile : public File {
   }
   std::string Read(std::size_t count) override {
     fs_.Check(FileOp::Read, path_);
-    const std::string& bytes = node().bytes;
-    if (position_ >= bytes.size())
+    if (fromDevice_ && count % kDeviceReadUnit)
+      throw OsError(error::kInvalidParameter);
+    const SimFileSystem::Node& n = node();
+    if (position_ >= n.Size())
       return {};
-    std::string out = bytes.substr(position_, count);
-    position_ += out.size();
+    const std::uint64_t length = std::min<std::uint64_t>(count, n.Size() - position_);
+    std::string out;
+    if (position_ < n.bytes.size())
+      out = n.bytes.substr(static_cast<std::size_t>(position_), static_cast<std::size_t>(length));
+    out.resize(static_cast<std::size_t>(length), '\0');  // from the counted zeros
+    position_ += length;
+    const Drive* drive = fs_.FindDrive(path_[0]);
+    if (fromDevice_ && drive && !drive->keepsData)
+      std::fill(out.begin(), out.end(), '\0');
     return out;
   }
   void Truncate() override {
     fs_.Check(FileOp::Truncate, path_);
     if (!write_)
       throw OsError(error::kAccessDenied);
+    node().Materialise();
     node().bytes.resize(position_);
+    node().unflushed = true;
   }
   void Write(const std::string& data) override {
     fs_.Check(FileOp::Write, path_);
     if (!write_)
       throw OsError(error::kAccessDenied);
+    node().Materialise();
+    node().unflushed = true;
     std::string& bytes = node().bytes;
     const std::uint64_t end = std::max<std::uint64_t>(bytes.size(), position_ + data.size());
     if (auto code = fs_.RoomFor(path_, bytes.size(), end))
@@ -102,6 +123,7 @@ class SimFile : public File {
   SimFileSystem& fs_;
   std::wstring path_;
   bool write_;
+  bool fromDevice_;
   bool open_ = true;
   std::uint64_t position_ = 0;
 };
@@ -202,8 +224,13 @@ std::uint32_t SimFileSystem::CheckCode(FileOp op, const std::wstring& fullPath) 
   const Drive* drive = FindDrive(DriveLetter(fullPath));
   if (!drive)
     return error::kPathNotFound;
-  if (!drive->hasMedium)
+  if (!drive->hasMedium) {
+    if (mediumMissing)
+      mediumMissing(*drive);
     return error::kNotReady;
+  }
+  if (fullPath.size() >= kMaxPath)
+    return error::kPathNotFound;
   const std::wstring key = Key(fullPath);
   for (auto it = faults_.begin(); it != faults_.end(); ++it) {
     if (it->op != op || it->key != key)
@@ -249,19 +276,30 @@ void SimFileSystem::MakeDirectories(const std::wstring& path) {
 }
 
 void SimFileSystem::PutFile(const std::wstring& path, const std::string& bytes) {
+  PutFile(path, bytes, 0);
+}
+
+void SimFileSystem::PutFile(const std::wstring& path, const std::string& bytes,
+                            std::uint64_t zeros) {
   const std::wstring full = FullPath(path);
   MakeDirectories(Parent(full));
   Node& node = nodes_[Key(full)];
   node.name = full;
   node.directory = false;
   node.bytes = bytes;
+  node.zeros = zeros;
 }
 
 std::optional<std::string> SimFileSystem::Contents(const std::wstring& path) const {
   const Node* node = Find(path);
   if (!node || node->directory)
     return std::nullopt;
-  return node->bytes;
+  return node->bytes + std::string(static_cast<std::size_t>(node->zeros), '\0');
+}
+
+bool SimFileSystem::Unflushed(const std::wstring& path) const {
+  const Node* node = Find(path);
+  return node && node->unflushed;
 }
 
 std::vector<std::wstring> SimFileSystem::List(const std::wstring& directory) const {
@@ -297,7 +335,7 @@ std::uint64_t SimFileSystem::UsedBytes(wchar_t letter) const {
   // Keys are sorted: the drive's entries lie together.
   for (auto it = nodes_.lower_bound(std::wstring(1, drive));
        it != nodes_.end() && !it->first.empty() && it->first[0] == drive; ++it)
-    used += it->second.bytes.size();
+    used += it->second.Size();
   return used;
 }
 
@@ -328,11 +366,11 @@ std::optional<std::string> SimFileSystem::ReadAll(const std::wstring& path) cons
   }
   if (!drive || !drive->hasMedium)
     return std::nullopt;
-  return node->bytes;
+  return node->bytes + std::string(static_cast<std::size_t>(node->zeros), '\0');
 }
 
-std::uint32_t SimFileSystem::WriteAll(const std::wstring& path, const std::string& bytes,
-                                      FileOp op) {
+std::uint32_t SimFileSystem::WriteAll(const std::wstring& path, const std::string& bytes, FileOp op,
+                                      std::uint64_t zeros) {
   const std::wstring full = FullPath(path);
   if (auto code = CheckCode(op, full))
     return code;
@@ -344,9 +382,10 @@ std::uint32_t SimFileSystem::WriteAll(const std::wstring& path, const std::strin
     return error::kAccessDenied;
   if (node && (node->locked || node->writers > 0))
     return error::kSharingViolation;
-  if (auto code = RoomFor(full, node ? node->bytes.size() : 0, bytes.size()))
+  if (auto code = RoomFor(full, node ? node->Size() : 0, bytes.size() + zeros))
     return code;
-  PutFile(full, bytes);
+  PutFile(full, bytes, zeros);
+  Find(full)->unflushed = true;
   return 0;
 }
 
@@ -425,15 +464,23 @@ void SimFileSystem::Copy(const std::wstring& from, const std::wstring& to, bool 
   if (dst && (dst->locked || dst->writers > 0))
     throw OsError(error::kSharingViolation);
   const std::string bytes = src->bytes;
-  if (RoomFor(target, dst ? dst->bytes.size() : 0, bytes.size())) {
+  const std::uint64_t zeros = src->zeros;
+  const Drive* drive = FindDrive(DriveLetter(target));
+  const std::uint64_t used = UsedBytes(DriveLetter(target)) - (dst ? dst->Size() : 0);
+  std::uint64_t room = drive->capacity > used ? drive->capacity - used : 0;
+  if (IsFat(*drive))
+    room = std::min(room, kFatLargestFile);  // FAT answers a larger file with "disk full"
+  if (bytes.size() + zeros > room) {
     // What fits is written before the disk runs full; the partial file stays behind.
-    const Drive* drive = FindDrive(DriveLetter(target));
-    const std::uint64_t used = UsedBytes(DriveLetter(target)) - (dst ? dst->bytes.size() : 0);
-    const std::uint64_t room = drive->capacity > used ? drive->capacity - used : 0;
-    PutFile(target, bytes.substr(0, static_cast<std::size_t>(room)));
+    if (room <= bytes.size())
+      PutFile(target, bytes.substr(0, static_cast<std::size_t>(room)));
+    else
+      PutFile(target, bytes, room - bytes.size());
+    Find(target)->unflushed = true;
     throw OsError(error::kDiskFull);
   }
-  PutFile(target, bytes);
+  PutFile(target, bytes, zeros);
+  Find(target)->unflushed = true;
 }
 
 void SimFileSystem::Move(const std::wstring& from, const std::wstring& to) {
@@ -475,6 +522,96 @@ bool SimFileSystem::Delete(const std::wstring& path) {
 std::wstring SimFileSystem::VolumeRoot(const std::wstring& path) {
   const std::wstring full = FullPath(path);
   return full.substr(0, 2) + L"\\";
+}
+
+SimFileSystem::Node& SimFileSystem::Readable(const std::wstring& fullPath) {
+  Check(FileOp::Open, fullPath);
+  Node* node = Find(fullPath);
+  if (!node)
+    throw OsError(Find(Parent(fullPath)) ? error::kFileNotFound : error::kPathNotFound);
+  if (node->directory)
+    throw OsError(error::kAccessDenied);
+  // Others may read only: a writer, or a holder that shares nothing, keeps this open out.
+  if (node->locked || node->writers > 0)
+    throw OsError(error::kSharingViolation);
+  return *node;
+}
+
+std::uint64_t SimFileSystem::FileSize(const std::wstring& path) {
+  const std::wstring full = FullPath(path);
+  Check(FileOp::Size, full);
+  const Node* node = Find(full);
+  if (!node)
+    throw OsError(Find(Parent(full)) ? error::kFileNotFound : error::kPathNotFound);
+  return node->directory ? 0 : node->Size();
+}
+
+std::unique_ptr<File> SimFileSystem::OpenForRead(const std::wstring& path) {
+  const std::wstring full = FullPath(path);
+  Readable(full);
+  return std::make_unique<SimFile>(*this, full, false);
+}
+
+std::unique_ptr<File> SimFileSystem::OpenFromDevice(const std::wstring& path) {
+  const std::wstring full = FullPath(path);
+  Readable(full);
+  return std::make_unique<SimFile>(*this, full, false, true);
+}
+
+void SimFileSystem::FlushToDevice(const std::wstring& path) {
+  const std::wstring full = FullPath(path);
+  Check(FileOp::Flush, full);
+  Node* node = Find(full);
+  if (!node)
+    throw OsError(Find(Parent(full)) ? error::kFileNotFound : error::kPathNotFound);
+  if (node->directory)
+    throw OsError(error::kAccessDenied);
+  if (node->locked)
+    throw OsError(error::kSharingViolation);
+  node->unflushed = false;
+}
+
+std::uint64_t SimFileSystem::FreeBytes(const std::wstring& folder) {
+  const std::wstring full = FullPath(folder);
+  Check(FileOp::Open, full);
+  const Node* node = Find(full);
+  if (!node || !node->directory)
+    throw OsError(error::kPathNotFound);
+  const Drive& drive = *FindDrive(DriveLetter(full));
+  const std::uint64_t used = UsedBytes(drive.letter);
+  return drive.capacity > used ? drive.capacity - used : 0;
+}
+
+std::wstring SimFileSystem::FileSystemName(const std::wstring& root) {
+  const std::wstring full = FullPath(root);
+  Check(FileOp::Open, full);
+  if (full.size() != 3)
+    throw OsError(error::kInvalidName);  // not the root of a volume
+  return FindDrive(DriveLetter(full))->fileSystem;
+}
+
+std::vector<std::wstring> SimFileSystem::FileNames(const std::wstring& folder) {
+  const std::wstring full = FullPath(folder);
+  Check(FileOp::Open, full);
+  const Node* node = Find(full);
+  if (!node || !node->directory)
+    throw OsError(error::kPathNotFound);
+  std::vector<std::wstring> names;
+  for (const std::wstring& name : List(full)) {
+    if (!Find(full + L"\\" + name)->directory)
+      names.push_back(name);
+  }
+  return names;
+}
+
+bool SimFileSystem::SameFile(const std::wstring& a, const std::wstring& b) {
+  const std::wstring first = FullPath(a);
+  const std::wstring second = FullPath(b);
+  Check(FileOp::Open, first);
+  Check(FileOp::Open, second);
+  if (!Find(first) || !Find(second))
+    throw OsError(error::kFileNotFound);
+  return Key(first) == Key(second);  // the simulation has no links
 }
 
 }  // namespace platform::sim

@@ -1,7 +1,8 @@
 #pragma once
 // An in-memory file system with Windows path semantics: drive letters, backslashes,
 // case-insensitive names, relative names against a current directory, sharing modes, disk
-// capacity, drives without medium, and faults a test injects.
+// capacity, drives without medium, the path limit, sticks that lose what they were given,
+// and faults a test injects.
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -28,7 +29,8 @@ enum class FileOp {
   Copy,
   Move,
   Delete,
-  ProfileWrite
+  ProfileWrite,
+  Flush,  // FlushToDevice
 };
 
 struct Drive {
@@ -37,6 +39,10 @@ struct Drive {
   std::wstring label;
   bool hasMedium = true;
   std::uint64_t capacity = 1ull << 40;  // bytes the volume can hold
+  std::wstring fileSystem = L"NTFS";    // "FAT32": no file of 4 GiB or more fits
+  // False: a worn or counterfeit stick. It takes every write, and the system's cache shows
+  // the data, but reads from the device itself return zero bytes.
+  bool keepsData = true;
 };
 
 class SimFileSystem : public FileSystem {
@@ -53,7 +59,12 @@ class SimFileSystem : public FileSystem {
   void MakeDirectories(const std::wstring& path);
   // Writes a whole file, creating its folders.
   void PutFile(const std::wstring& path, const std::string& bytes);
+  // The same with `zeros` zero bytes after the given ones, for sizes no test can hold in
+  // memory; the file system only counts them.
+  void PutFile(const std::wstring& path, const std::string& bytes, std::uint64_t zeros);
   std::optional<std::string> Contents(const std::wstring& path) const;
+  // Written since it was last flushed to its device.
+  bool Unflushed(const std::wstring& path) const;
   // Names (as created) of the entries directly inside a directory.
   std::vector<std::wstring> List(const std::wstring& directory) const;
   bool Exists(const std::wstring& path) const;
@@ -67,6 +78,9 @@ class SimFileSystem : public FileSystem {
   void LockExclusive(const std::wstring& path, bool locked = true);
   // A hook run before every operation, for faults that depend on timing.
   std::function<void(FileOp, const std::wstring&)> beforeOperation;
+  // Told of every operation that reaches a drive without a medium: where Windows asks the
+  // user to insert a disk unless critical errors are set to fail (the world counts it).
+  std::function<void(const Drive&)> mediumMissing;
   // Open handles (for tests that check nothing stays open).
   int OpenHandles() const { return openHandles_; }
 
@@ -76,7 +90,8 @@ class SimFileSystem : public FileSystem {
   // Whole-file access for the simulated services (profile, database server); faults of
   // FileOp::ProfileWrite apply to WriteAll. Returns the Windows error code, 0 on success.
   std::optional<std::string> ReadAll(const std::wstring& path) const;
-  std::uint32_t WriteAll(const std::wstring& path, const std::string& bytes, FileOp op);
+  std::uint32_t WriteAll(const std::wstring& path, const std::string& bytes, FileOp op,
+                         std::uint64_t zeros = 0);
 
   // --- FileSystem ---
   bool DirectoryExists(const std::wstring& path) override;
@@ -88,6 +103,14 @@ class SimFileSystem : public FileSystem {
   void Move(const std::wstring& from, const std::wstring& to) override;
   bool Delete(const std::wstring& path) override;
   std::wstring VolumeRoot(const std::wstring& path) override;
+  std::uint64_t FileSize(const std::wstring& path) override;
+  std::unique_ptr<File> OpenForRead(const std::wstring& path) override;
+  std::unique_ptr<File> OpenFromDevice(const std::wstring& path) override;
+  void FlushToDevice(const std::wstring& path) override;
+  std::uint64_t FreeBytes(const std::wstring& folder) override;
+  std::wstring FileSystemName(const std::wstring& root) override;
+  std::vector<std::wstring> FileNames(const std::wstring& folder) override;
+  bool SameFile(const std::wstring& a, const std::wstring& b) override;
 
  private:
   friend class SimFile;
@@ -95,6 +118,14 @@ class SimFileSystem : public FileSystem {
     std::wstring name;  // as created
     bool directory = false;
     std::string bytes;
+    std::uint64_t zeros = 0;  // after bytes
+    bool unflushed = false;
+    std::uint64_t Size() const { return bytes.size() + zeros; }
+    // Holds every byte in `bytes` (for writes into a file of counted zeros).
+    void Materialise() {
+      bytes.append(static_cast<std::size_t>(zeros), '\0');
+      zeros = 0;
+    }
     int writers = 0;
     int handles = 0;
     bool locked = false;
@@ -115,6 +146,8 @@ class SimFileSystem : public FileSystem {
   std::uint32_t CheckCode(FileOp op, const std::wstring& fullPath);
   std::uint32_t RoomFor(const std::wstring& fullPath, std::uint64_t oldSize,
                         std::uint64_t newSize) const;
+  // Raises OsError unless the file exists and may be opened for reading.
+  Node& Readable(const std::wstring& fullPath);
 
   std::vector<Drive> drives_;
   std::map<std::wstring, Node> nodes_;  // by upper-case full path without trailing backslash

@@ -46,6 +46,7 @@ class SimServer {
   std::wstring windowsUser = L"TAVRIX\\Administrator";
   // Virtual time a backup takes, unless set for its database.
   std::int64_t backupMilliseconds = 2'000;
+  // Size of every backup file ("TAPE", a count, the name, then '.'; past 16 MiB zero bytes).
   std::uint64_t backupBytes = 4'096;
   // Virtual time the database list takes.
   std::int64_t listMilliseconds = 0;

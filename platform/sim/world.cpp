@@ -5,6 +5,7 @@ namespace platform::sim {
 World::World() {
   files.MakeDirectories(L"C:\\Tavrix");
   files.currentDirectory = L"C:\\";
+  files.mediumMissing = [this](const Drive& drive) { drives.TouchMedium(drive); };
   Install(AsServices());
 }
 
