@@ -405,7 +405,7 @@ void SimServer::RunBackup(const std::wstring& name, const std::wstring& disk, in
                         SystemErrorText(code) + L")\n" + kTerminating);
   }
   ++backupsWritten;
-  written.push_back({disk, bytes});
+  written.push_back({disk, bytes, zeros});
 }
 
 }  // namespace platform::sim

@@ -16,10 +16,11 @@
 namespace platform::sim {
 
 // One backup the server wrote in full: the TO DISK path as the statement named it, and the
-// bytes it wrote there.
+// bytes it wrote there (followed by that many zero bytes).
 struct WrittenBackup {
   std::wstring disk;
   std::string bytes;
+  std::uint64_t zeros = 0;
 };
 
 struct ReceivedStatement {
