@@ -14,6 +14,8 @@
 //   tray MOUSE_MESSAGE              the notification-area icon's callback, as the shell posts it
 //   gone HWND [WAIT_MS]             waits until the window no longer exists
 //   process PID                     a process's handle count, USER and GDI objects, memory
+//   ado-statements COUNT            the program's backup statement COUNT times through ADO on
+//                                   one connection, with this process's memory along the way
 //
 // Exit code 0 with the JSON, 1 when what was asked for did not appear in time, 2 on misuse.
 #include <windows.h>
@@ -29,8 +31,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/error.h"
+#include "platform/win32/database.h"
 #include "platform/win32/ui_form.h"
 #include "platform/win32/ui_tray_icon.h"
+#include "untComm/connection_string.h"
+#include "untMain/backup_names.h"
 #include "untMain/layout.h"
 
 namespace {
@@ -514,12 +520,50 @@ int ProcessFigures(DWORD pid) {
           .Json());
 }
 
+// What ADO itself keeps per statement, apart from any program: the backup statement the
+// program sends, COUNT times on one connection as the program keeps it, and this process's
+// working set after the first, the middle and the last statement.
+int AdoStatements(int count) {
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  std::vector<std::string> workingSets;
+  int failures = 0;
+  {
+    platform::win32::AdoQuery query;
+    for (int i = 1; i <= count; ++i) {
+      const std::wstring file =
+          L"c:\\tempbak\\" + untMain::BackupFileName(L"master", std::to_wstring(i));
+      query.Close();
+      query.SetConnectionString(untComm::kIntegratedConnectionString);
+      query.SetSql(untMain::BackupStatement(L"master", file));
+      query.SetCommandTimeout(0);
+      try {
+        query.ExecSql();
+      } catch (const platform::Exception&) {
+        ++failures;
+      }
+      DeleteFileW(file.c_str());
+      if (i == 1 || i == count / 2 || i == count) {
+        PROCESS_MEMORY_COUNTERS memory{};
+        memory.cb = sizeof memory;
+        GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
+        workingSets.push_back(
+            Object()
+                .Number("statement", i)
+                .Number("workingSet", static_cast<long long>(memory.WorkingSetSize))
+                .Json());
+      }
+    }
+  }
+  CoUninitialize();
+  return Print(Object().Number("failures", failures).Field("figures", Array(workingSets)).Json());
+}
+
 int Usage() {
   std::fputs(
       "usage: driver layout | find CLASS [WAIT_MS] [TITLE] | find-any CLASS [WAIT_MS] |\n"
       "  window HWND | controls HWND | box CAPTION [WAIT_MS] | menu [WAIT_MS] |\n"
       "  post|send HWND MSG WPARAM LPARAM | tray MOUSE_MESSAGE | gone HWND [WAIT_MS] |\n"
-      "  process PID\n",
+      "  process PID | ado-statements COUNT\n",
       stderr);
   return 2;
 }
@@ -569,6 +613,8 @@ int wmain(int argc, wchar_t** argv) {
     return Tray(static_cast<UINT>(ParseNumber(argument(2))));
   if (command == L"gone" && argument(2))
     return Gone(ParseHandle(argument(2)), wait(3, 10000));
+  if (command == L"ado-statements" && argument(2))
+    return AdoStatements(static_cast<int>(ParseNumber(argument(2))));
   if (command == L"process" && argument(2))
     return ProcessFigures(static_cast<DWORD>(ParseNumber(argument(2))));
   return Usage();
