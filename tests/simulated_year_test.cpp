@@ -177,7 +177,6 @@ class SimulatedYearTest : public ProgramTest {
     // As SQL Server itself does.
     world.server.Refuse(L"tempdb");
     world.server.backupBytes = 64;
-    // A stick that refuses writes while write-protected.
     world.files.beforeOperation = [this](FileOp op, const std::wstring& path) {
       Witness(op, path);
       // A stick that refuses writes while write-protected.
@@ -349,6 +348,7 @@ class SimulatedYearTest : public ProgramTest {
         const std::wstring file = line.substr(std::wcslen(kOlderDeleted));
         EXPECT_TRUE(announcedKept.count(file)) << "deleted what no failed hand-over kept: " << file;
         EXPECT_FALSE(world.files.Exists(file)) << "said deleted, still there: " << file;
+        ++olderDeleted;
         continue;
       }
       lines.push_back(line);
@@ -444,6 +444,7 @@ class SimulatedYearTest : public ProgramTest {
   int toStick = 0;
   int toLocalFolder = 0;
   int copyFailures = 0;
+  int olderDeleted = 0;
   int logFolderDeletions = 0;
 };
 
@@ -489,6 +490,7 @@ TEST_F(SimulatedYearTest, AYearOfScheduledBackupsUnderFaultsKeepsEveryFileAndSay
   RecordProperty("runs", runs);
   EXPECT_GT(errorBoxes, 10);
   EXPECT_GT(copyFailures, 10);
+  EXPECT_GT(olderDeleted, 10);
   EXPECT_GT(toLocalFolder, 10);
   EXPECT_GT(toStick, kDays * 2);
   EXPECT_GE(logFolderDeletions, 5);
