@@ -478,6 +478,7 @@ TEST_F(SimulatedYearTest, AYearOfScheduledBackupsUnderFaultsKeepsEveryFileAndSay
 
   EXPECT_EQ(runs, kDays * kRunsPerDay);
   CheckFinalFiles();
+  EXPECT_EQ(world.ui.boxes.size(), static_cast<std::size_t>(errorBoxes)) << "boxes between runs";
   EXPECT_FALSE(world.ui.terminated);
   // The promotion window kept its hour beside the backups: shown every hour, hidden again.
   EXPECT_EQ(promotionShows, kDays * 24);
