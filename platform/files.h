@@ -15,6 +15,13 @@ class File {
   virtual std::uint64_t Size() = 0;
   virtual void Seek(std::uint64_t offset) = 0;
   virtual std::string Read(std::size_t count) = 0;
+  // Reads up to `count` bytes into `buffer`: the number read, 0 at the end of the file. For
+  // streaming large files through one buffer (no allocation per read).
+  virtual std::size_t ReadInto(char* buffer, std::size_t count) {
+    const std::string bytes = Read(count);
+    bytes.copy(buffer, bytes.size());
+    return bytes.size();
+  }
   // Ends the file at the current position (SetEndOfFile).
   virtual void Truncate() = 0;
   virtual void Write(const std::string& bytes) = 0;

@@ -192,7 +192,9 @@ class Application {
   // The notification-area icon with the program's icon, tooltip copied once.
   virtual std::unique_ptr<TrayIcon> CreateTrayIcon(Form& owner, const std::wstring& tooltip,
                                                    const std::wstring& exitCaption) = 0;
-  // A modal message box (MessageBoxW) with no owner window; the result is the button id.
+  // A message box (MessageBoxW) with no owner window, centred on the screen and modal to the
+  // whole program: none of the program's windows takes input while it is open, and timer
+  // ticks are still delivered. The result is the button id.
   virtual int ShowMessageBox(const std::wstring& text, const std::wstring& caption,
                              std::uint32_t flags) = 0;
   // The folder picker; the chosen path, or nothing when cancelled or unavailable.

@@ -76,11 +76,17 @@ TEST_F(LifetimeTest, ExitAnsweredNoChangesNothing) {
   EXPECT_EQ(Messages(LogLines()), (std::vector<std::wstring>{kStarted, kRegistered}));
 }
 
-TEST_F(LifetimeTest, ExitAnsweredYesEndsTheProgramEvenWhenTheLogCannotBeWritten) {
+// The error box is answered before termination is requested: on Windows a pending quit
+// closes a message box at once, and the user would never see why.
+TEST_F(LifetimeTest, ExitAnsweredYesShowsTheErrorFirstThenEndsWhenTheLogCannotBeWritten) {
+  bool terminatedWhileErrorShown = true;
   const int code = Run([&](untMain::TfrmMain&) {
     world.files.LockExclusive(L"C:\\Tavrix\\log\\2022-06-09.txt");
-    world.ui.answerBox = [](const MessageBoxRecord& box) {
-      return box.flags & platform::ui::kMbYesNo ? kIdYes : platform::ui::kIdOk;
+    world.ui.answerBox = [&](const MessageBoxRecord& box) {
+      if (box.flags & platform::ui::kMbYesNo)
+        return kIdYes;
+      terminatedWhileErrorShown = world.ui.terminated;
+      return platform::ui::kIdOk;
     };
     Icon().ChooseExit();
     EXPECT_TRUE(world.ui.terminated);
@@ -88,6 +94,9 @@ TEST_F(LifetimeTest, ExitAnsweredYesEndsTheProgramEvenWhenTheLogCannotBeWritten)
   EXPECT_EQ(code, 0);
   ASSERT_EQ(world.ui.boxes.size(), 2u);
   EXPECT_EQ(world.ui.boxes[1].text, L"I/O error 32.");
+  EXPECT_EQ(world.ui.boxes[1].caption, L"Velmora");
+  EXPECT_EQ(world.ui.boxes[1].flags, platform::ui::kMbOk | platform::ui::kMbIconError);
+  EXPECT_FALSE(terminatedWhileErrorShown);
   EXPECT_TRUE(world.ui.trayIcons.empty());
 }
 

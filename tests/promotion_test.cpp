@@ -367,4 +367,31 @@ TEST_F(PromotionProgramTest, EntryCreatesItHiddenAfterTheMainWindowAndTheHourSho
   EXPECT_EQ(untGG::frmGG, nullptr) << "destroyed with the main window at exit";
 }
 
+// Without the browser control (atl.dll, OLE or the control missing) the promotion window
+// cannot be built: the failure is shown once, the program runs on without it and has no
+// task-bar button, and the hourly timers find nothing to do.
+TEST_F(PromotionProgramTest, WithoutTheBrowserControlTheProgramRunsOnWithoutTaskBarButton) {
+  world.ui.webBrowserFailure = L"atl.dll, which hosts the web browser, cannot be loaded";
+  Run([&](untMain::TfrmMain& main) {
+    EXPECT_EQ(untGG::frmGG, nullptr);
+    ASSERT_EQ(world.ui.forms.size(), 1u) << "nothing of the promotion window is left";
+    EXPECT_TRUE(Window(main).Visible());
+    EXPECT_FALSE(world.ui.TaskBarButton());
+    EXPECT_EQ(world.ui.hideApplicationWindowCalls, 1);
+
+    world.ui.RunFor(3 * kHour + 30 * kSecond);
+    EXPECT_FALSE(Window(main).Visible()) << "in the notification area";
+    EXPECT_FALSE(world.ui.TaskBarButton());
+    EXPECT_FALSE(main.Timer3->Enabled());
+    Icon().DoubleClick();
+    Window(main).RequestClose();
+    EXPECT_FALSE(world.ui.TaskBarButton());
+  });
+  EXPECT_EQ(BoxTexts(),
+            std::vector<std::wstring>{L"atl.dll, which hosts the web browser, cannot be loaded."});
+  ASSERT_EQ(world.ui.boxes.size(), 1u);
+  EXPECT_EQ(world.ui.boxes[0].caption, L"Velmora");
+  EXPECT_EQ(world.ui.boxes[0].flags, platform::ui::kMbOk | platform::ui::kMbIconError);
+}
+
 }  // namespace

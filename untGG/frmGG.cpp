@@ -40,7 +40,14 @@ void TfrmGG::Button1Click() {
 }
 
 void CreatefrmGG(std::unique_ptr<TfrmGG>& owner) {
-  owner = std::make_unique<TfrmGG>();
+  try {
+    owner = std::make_unique<TfrmGG>();
+  } catch (...) {
+    // Without its window (no browser control on this machine) the program still runs, and
+    // still has no task-bar button once started.
+    platform::Current().ui->HideApplicationWindow();
+    throw;
+  }
   frmGG = owner.get();
   frmGG->FormCreate();
 }

@@ -34,7 +34,9 @@ extern TfrmGG* frmGG;
 
 // The program entry's step after the main window: builds the window into `owner`, makes it
 // frmGG and runs FormCreate. The window exists before FormCreate runs, so an error raised
-// there (the caller reports it like any event handler's) leaves it in place.
+// there (the caller reports it like any event handler's) leaves it in place. When the
+// window cannot be built, the application window is hidden all the same and the error
+// raised; frmGG stays null, which the main window's promotion timers take as nothing to do.
 void CreatefrmGG(std::unique_ptr<TfrmGG>& owner);
 
 }  // namespace untGG

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwctype>
 #include <memory>
+#include <vector>
 
 #include "platform/error.h"
 #include "platform/services.h"
@@ -52,6 +53,7 @@ bool CanHold(platform::FileSystem& files, const std::wstring& folder, std::uint6
     if (files.FreeBytes(folder) < size)
       return false;
   } catch (const platform::Exception&) {
+    // Unknown: the copy itself will tell.
   }
   try {
     const std::wstring fileSystem = files.FileSystemName(files.VolumeRoot(folder));
@@ -59,6 +61,7 @@ bool CanHold(platform::FileSystem& files, const std::wstring& folder, std::uint6
     if (size >= kFatFileLimit && SameText(fileSystem.substr(0, 3), L"FAT"))
       return false;
   } catch (const platform::Exception&) {
+    // Unknown: the copy itself will tell.
   }
   return true;
 }
@@ -70,11 +73,15 @@ bool DeviceHoldsTheSame(platform::FileSystem& files, const std::wstring& tempFil
   const std::unique_ptr<platform::File> actual = files.OpenFromDevice(copy);
   if (expected->Size() != actual->Size())
     return false;
+  // Two buffers for the whole file: a fresh one per read costs more than the read itself.
+  std::vector<char> want(kCompareChunk);
+  std::vector<char> got(kCompareChunk);
   for (;;) {
-    const std::string want = expected->Read(kCompareChunk);
-    if (actual->Read(kCompareChunk) != want)
+    const std::size_t wanted = expected->ReadInto(want.data(), want.size());
+    const std::size_t read = actual->ReadInto(got.data(), got.size());
+    if (read != wanted || !std::equal(want.begin(), want.begin() + wanted, got.begin()))
       return false;
-    if (want.empty())
+    if (wanted == 0)
       return true;
   }
 }

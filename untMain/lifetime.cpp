@@ -1,5 +1,6 @@
 // Hiding to and showing from the notification area, and exiting.
 #include "platform/services.h"
+#include "untComm/exception_handler.h"
 #include "untComm/write_log.h"
 #include "untMain/frmMain.h"
 
@@ -32,13 +33,9 @@ void TfrmMain::X1Click() {
   if (answer != platform::ui::kIdYes)
     return;
   // The user asked to exit: a log that cannot be written is reported, but must not keep
-  // the program from ending.
-  try {
-    untComm::WriteLog(L"用户退出程序。");
-  } catch (...) {
-    app.Terminate();
-    throw;
-  }
+  // the program from ending. The error box comes first: a pending quit would close it at
+  // once on Windows, unseen.
+  untComm::HandleExceptions([] { untComm::WriteLog(L"用户退出程序。"); });
   app.Terminate();
 }
 

@@ -6,11 +6,16 @@
 
 namespace platform::sim {
 
-SimControl::SimControl(const ui::ControlSpec& s) : design(s), enabled_(s.enabled), text_(s.text) {
+SimControl::SimControl(SimApplication& app, const ui::ControlSpec& s)
+    : design(s), app_(app), enabled_(s.enabled), text_(s.text) {
   if (design.selectedItem >= 0 &&
       static_cast<std::size_t>(design.selectedItem) < design.items.size()) {
     text_ = design.items[static_cast<std::size_t>(design.selectedItem)];
   }
+}
+
+bool SimControl::TakesUserInput() const {
+  return enabled_ && app_.TakesUserInput();
 }
 
 void SimCheckBox::SetChecked(bool checked) {
@@ -22,16 +27,18 @@ void SimCheckBox::SetChecked(bool checked) {
 }
 
 void SimCheckBox::UserClick() {
-  if (enabled_)
+  if (TakesUserInput())
     SetChecked(!checked_);
 }
 
 void SimButton::UserClick() {
-  if (enabled_ && OnClick)
+  if (TakesUserInput() && OnClick)
     OnClick();
 }
 
 void SimComboBox::Type(wchar_t key) {
+  if (!TakesUserInput())
+    return;
   if (OnKeyPress)
     OnKeyPress(key);
   if (key == 0)
@@ -54,6 +61,8 @@ void SimComboBox::TypeText(const std::wstring& keys) {
 }
 
 void SimComboBox::PickItem(std::size_t index) {
+  if (!TakesUserInput())
+    return;
   text_ = design.items.at(index);
 }
 
@@ -109,24 +118,26 @@ SimForm::SimForm(SimApplication& app, const ui::FormSpec& s)
     std::unique_ptr<SimControl> control;
     switch (c.kind) {
       case ui::Kind::CheckBox:
-        control = std::make_unique<SimCheckBox>(c);
+        control = std::make_unique<SimCheckBox>(app, c);
         break;
       case ui::Kind::Button:
-        control = std::make_unique<SimButton>(c);
+        control = std::make_unique<SimButton>(app, c);
         break;
       case ui::Kind::ComboBox:
       case ui::Kind::DropDownList:
-        control = std::make_unique<SimComboBox>(c);
+        control = std::make_unique<SimComboBox>(app, c);
         break;
       case ui::Kind::WebBrowser:
-        control = std::make_unique<SimWebBrowser>(c);
+        if (app.webBrowserFailure)
+          throw Exception(*app.webBrowserFailure);
+        control = std::make_unique<SimWebBrowser>(app, c);
         break;
       case ui::Kind::Edit:
-        control = std::make_unique<SimEdit>(c);
+        control = std::make_unique<SimEdit>(app, c);
         break;
       case ui::Kind::Label:
       case ui::Kind::GroupBox:
-        control = std::make_unique<SimLabel>(c);
+        control = std::make_unique<SimLabel>(app, c);
         break;
     }
     controls_.emplace(c.name, std::move(control));
@@ -174,6 +185,8 @@ bool SimForm::QueryEndSession() {
 }
 
 void SimForm::Minimize() {
+  if (!app_.TakesUserInput())
+    return;
   if (app_.mainForm_ != this) {
     visible_ = false;
     return;
@@ -212,12 +225,12 @@ SimTrayIcon::~SimTrayIcon() {
 }
 
 void SimTrayIcon::DoubleClick() {
-  if (OnDblClick)
+  if (OnDblClick && app_.TakesUserInput())
     OnDblClick();
 }
 
 void SimTrayIcon::ChooseExit() {
-  if (OnExitItem)
+  if (OnExitItem && app_.TakesUserInput())
     OnExitItem();
 }
 

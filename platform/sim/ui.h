@@ -20,9 +20,12 @@ namespace platform::sim {
 
 class SimApplication;
 
+// What the user does to a control (a click, typing) reaches it only while no modal box or
+// picker is open: the program's windows are disabled meanwhile, as on Windows. What the
+// program itself does to a control is never refused.
 class SimControl : public virtual ui::Control {
  public:
-  explicit SimControl(const ui::ControlSpec& design);
+  SimControl(SimApplication& app, const ui::ControlSpec& design);
   const std::wstring& Name() const override { return design.name; }
   bool Enabled() const override { return enabled_; }
   void SetEnabled(bool enabled) override { enabled_ = enabled; }
@@ -32,6 +35,9 @@ class SimControl : public virtual ui::Control {
   const ui::ControlSpec design;
 
  protected:
+  // Whether the user's input reaches the control now: enabled, and no modal box open.
+  bool TakesUserInput() const;
+  SimApplication& app_;
   bool enabled_;
   std::wstring text_;
 };
@@ -48,11 +54,11 @@ class SimEdit : public SimControl {
 
 class SimCheckBox : public SimControl, public ui::CheckBox {
  public:
-  explicit SimCheckBox(const ui::ControlSpec& design)
-      : SimControl(design), checked_(design.checked) {}
+  SimCheckBox(SimApplication& app, const ui::ControlSpec& design)
+      : SimControl(app, design), checked_(design.checked) {}
   bool Checked() const override { return checked_; }
   void SetChecked(bool checked) override;
-  // The user clicks the box (mouse or space bar): it toggles when enabled.
+  // The user clicks the box (mouse or space bar): it toggles when it takes input.
   void UserClick();
 
  private:
@@ -62,7 +68,7 @@ class SimCheckBox : public SimControl, public ui::CheckBox {
 class SimButton : public SimControl, public ui::Button {
  public:
   using SimControl::SimControl;
-  // The user presses the button: nothing happens while it is disabled.
+  // The user presses the button: nothing happens while it is disabled or a box is open.
   void UserClick();
 };
 
@@ -73,7 +79,8 @@ class SimComboBox : public SimControl, public ui::ComboBox {
   // the last character; the text limit applies to the rest.
   void Type(wchar_t key);
   void TypeText(const std::wstring& keys);
-  // The user picks an item of the list (no key-press handler runs).
+  // The user picks an item of the list (no key-press handler runs). Typing and picking are
+  // refused while a box is open.
   void PickItem(std::size_t index);
 };
 
@@ -127,7 +134,7 @@ class SimForm : public ui::Form {
   // Windows asks whether the session may end (WM_QUERYENDSESSION); the answer.
   bool QueryEndSession();
   // The user presses the minimise button. For the main form the program is minimised as a
-  // whole (see ui.h: the application window and the task bar).
+  // whole (see ui.h: the application window and the task bar). Refused while a box is open.
   void Minimize();
   template <class T>
   T& Sim(const std::wstring& name) {
@@ -151,6 +158,8 @@ class SimTrayIcon : public ui::TrayIcon {
   SimTrayIcon(SimApplication& app, std::wstring tooltip, std::wstring exitCaption);
   ~SimTrayIcon() override;
   const std::wstring& Tooltip() const override { return tooltip_; }
+  // The user's double click and menu choice; refused while a box is open, as the program's
+  // windows are then disabled.
   void DoubleClick();
   void ChooseExit();
   const std::wstring exitCaption;
@@ -217,6 +226,11 @@ class SimApplication : public ui::Application {
   SimForm* MainForm() const { return mainForm_; }
   bool terminated = false;
   int modalDepth = 0;  // boxes and pickers open right now
+  // The program's windows take the user's input: no box or picker is open.
+  bool TakesUserInput() const { return modalDepth == 0; }
+  // Building a form with a web browser fails with this message (atl.dll, OLE or the
+  // control missing); nothing of the form is left.
+  std::optional<std::wstring> webBrowserFailure;
 
   SimForm* FindForm(const std::wstring& name);
   Clock& clock() { return clock_; }

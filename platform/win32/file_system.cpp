@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "platform/error.h"
 #include "platform/win32/handle.h"
 
@@ -32,13 +34,16 @@ class Win32File : public File {
   }
   std::string Read(std::size_t count) override {
     std::string bytes(count, '\0');
-    DWORD read = 0;
-    if (count &&
-        !ReadFile(handle_.get(), bytes.data(), static_cast<DWORD>(count), &read, nullptr)) {
-      ThrowLastError();
-    }
-    bytes.resize(read);
+    bytes.resize(ReadInto(bytes.data(), count));
     return bytes;
+  }
+  std::size_t ReadInto(char* buffer, std::size_t count) override {
+    if (count > MAXDWORD)
+      throw OsError(ERROR_INVALID_PARAMETER);
+    DWORD read = 0;
+    if (count && !ReadFile(handle_.get(), buffer, static_cast<DWORD>(count), &read, nullptr))
+      ThrowLastError();
+    return read;
   }
   void Truncate() override {
     if (!SetEndOfFile(handle_.get()))
@@ -95,7 +100,12 @@ class DeviceFile : public File {
     file_.Seek(offset);
   }
   std::string Read(std::size_t count) override {
-    if (count % kDeviceReadUnit || count > MAXDWORD)
+    std::string bytes(count, '\0');
+    bytes.resize(ReadInto(bytes.data(), count));
+    return bytes;
+  }
+  std::size_t ReadInto(char* buffer, std::size_t count) override {
+    if (count % kDeviceReadUnit)
       throw OsError(ERROR_INVALID_PARAMETER);
     if (count > capacity_) {
       pages_.reset(static_cast<char*>(
@@ -104,12 +114,9 @@ class DeviceFile : public File {
         ThrowLastError();
       capacity_ = count;
     }
-    DWORD read = 0;
-    if (count &&
-        !ReadFile(file_.Handle(), pages_.get(), static_cast<DWORD>(count), &read, nullptr)) {
-      ThrowLastError();
-    }
-    return std::string(pages_.get(), read);
+    const std::size_t read = file_.ReadInto(pages_.get(), count);
+    std::copy(pages_.get(), pages_.get() + read, buffer);
+    return read;
   }
   void Truncate() override { throw OsError(ERROR_ACCESS_DENIED); }
   void Write(const std::string&) override { throw OsError(ERROR_ACCESS_DENIED); }

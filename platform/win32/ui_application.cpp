@@ -68,9 +68,7 @@ std::unique_ptr<ui::TrayIcon> Win32Application::CreateTrayIcon(ui::Form&,
 
 int Win32Application::ShowMessageBox(const std::wstring& text, const std::wstring& caption,
                                      std::uint32_t flags) {
-  // No owner: the system centres the box on the screen. Its own message loop goes on
-  // delivering the forms' timer ticks.
-  return MessageBoxW(nullptr, text.c_str(), caption.c_str(), flags);
+  return ShowModalMessageBox(text, caption, flags);
 }
 
 std::optional<std::wstring> Win32Application::BrowseForFolder(const std::wstring& title) {

@@ -32,6 +32,19 @@ Win32Form::Win32Form(Win32Application& app, const ui::FormSpec& s)
   CreateMessageWindow(0, className, L"", WindowStyle(), RECT{0, 0, outer.cx, outer.cy},
                       app_.ApplicationWindow());
   timers_->window = Handle();
+  try {
+    Build();
+  } catch (...) {
+    // The window goes, its children with it, while the controls that serve them still
+    // exist: nothing of a form that failed is left behind.
+    timers_->window = nullptr;
+    DestroyMessageWindow();
+    throw;
+  }
+  app_.FormCreated(*this);
+}
+
+void Win32Form::Build() {
   // Per-monitor awareness: the window takes the DPI of the monitor it was created on.
   dpi_ = WindowDpi(Handle());
   fonts_ = std::make_unique<FontCache>(dpi_);
@@ -55,7 +68,6 @@ Win32Form::Win32Form(Win32Application& app, const ui::FormSpec& s)
   AddHints();
   built_ = true;
   Layout();
-  app_.FormCreated(*this);
 }
 
 Win32Form::~Win32Form() {

@@ -23,6 +23,8 @@ inline constexpr int kFirstControlId = 100;
 
 class Win32Form : public ui::Form, public MessageWindow {
  public:
+  // Raises when the window or one of its controls cannot be made; the windows made by then
+  // are destroyed again.
   Win32Form(Win32Application& app, const ui::FormSpec& design);
   ~Win32Form() override;
 
@@ -51,6 +53,9 @@ class Win32Form : public ui::Form, public MessageWindow {
 
  private:
   LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+  // Fonts, controls, hints and layout of the window just made; raises when a control cannot
+  // be made (the web browser without atl.dll, say).
+  void Build();
   DWORD WindowStyle() const;
   void CreateChildren(const std::wstring& parentName, HWND parentWindow);
   // Sizes the window for its client area at the DPI, then places the controls.

@@ -71,6 +71,11 @@ void Win32TrayIcon::OpenMenu() {
 
 LRESULT Win32TrayIcon::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == kTrayCallbackMessage) {
+    // While a message box or the folder picker is open every window of the program is
+    // disabled, but the shell goes on posting the icon's mouse messages: they would show a
+    // window that takes no input or open a second exit confirmation behind the first.
+    if (!IsWindowEnabled(window))
+      return 0;
     switch (LOWORD(lParam)) {
       case WM_RBUTTONUP:
         OpenMenu();

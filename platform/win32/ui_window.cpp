@@ -38,7 +38,11 @@ void RunEventHandler(const std::function<void()>& handler) {
   // The core reports its own errors; this only catches what slipped past it.
   ui::Application* app = Current().ui;
   const std::wstring caption = app ? app->Title() : std::wstring();
-  MessageBoxW(nullptr, message.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+  ShowModalMessageBox(message, caption, MB_OK | MB_ICONERROR);
+}
+
+int ShowModalMessageBox(const std::wstring& text, const std::wstring& caption, UINT flags) {
+  return MessageBoxW(nullptr, text.c_str(), caption.c_str(), flags | MB_TASKMODAL);
 }
 
 MessageWindow::~MessageWindow() {

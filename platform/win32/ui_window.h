@@ -17,6 +17,15 @@ HINSTANCE ProgramInstance();
 // icon when the executable has none.
 UniqueIcon LoadProgramIcon(int width, int height);
 
+// The one way the program shows a message box: MessageBoxW without an owner, so the system
+// centres it on the screen, and task-modal, so every top-level window of the thread (the
+// forms, the application window, the icon's window) is disabled while it is open and
+// enabled again when it closes: a click queued behind the box cannot start a second action.
+// The box's own message loop goes on delivering the forms' timer ticks. The result is the
+// button id, or 0 when the system could not show the box (there is no other way left to
+// tell the user, and 0 is no Yes).
+int ShowModalMessageBox(const std::wstring& text, const std::wstring& caption, UINT flags);
+
 // Runs an event handler of the core. An exception must not unwind through the window
 // procedures of the system, so one that escapes is shown here in an error box.
 void RunEventHandler(const std::function<void()>& handler);

@@ -7,10 +7,12 @@ Tavrix.exe: its first icon group (the one Explorer, the shortcut and Programs an
 show, "Tavrix.exe,0") is MAINICON with a single 64 x 64 image of 32-bit colour with an
 alpha channel that is really used (transparent corners, soft edges); the version
 resource names the product, the vendor and version 1.2; the manifest asks for Common
-Controls 6, DPI awareness and asInvoker. TavrixSetup.exe shows the same image.
+Controls 6, DPI awareness and asInvoker; it carries no symbols and no debug sections, and
+is at most 1 MiB. TavrixSetup.exe shows the same image.
 Exit status 0 when everything holds; otherwise each failed check is printed.
 """
 
+import os
 import struct
 import sys
 
@@ -58,6 +60,25 @@ def resources(path):
             rva, size = struct.unpack_from("<II", pe, base + leaf)
             found.setdefault(kind, []).append((name, pe[offset(rva) : offset(rva) + size]))
     return found
+
+
+def sections_and_symbols(path):
+    """The section names of a PE file and the size of its COFF symbol table (0 when none)."""
+    pe = open(path, "rb").read()
+    (lfanew,) = struct.unpack_from("<I", pe, 0x3C)
+    coff = lfanew + 4
+    sections, symbol_table, symbols, optional_size = struct.unpack_from("<2xH4xIIH", pe, coff)
+    table = coff + 20 + optional_size
+    names = []
+    for i in range(sections):
+        raw = pe[table + i * 40 : table + i * 40 + 8].rstrip(b"\0").decode("ascii", "replace")
+        if raw.startswith("/") and symbol_table:
+            # A long name, kept in the string table after the symbols.
+            strings = symbol_table + 18 * symbols
+            at = strings + int(raw[1:])
+            raw = pe[at : pe.index(b"\0", at)].decode("ascii", "replace")
+        names.append(raw)
+    return names, (symbols if symbol_table else 0)
 
 
 def first_icon(res):
@@ -148,6 +169,13 @@ def main(program, setup):
     manifest = res[RT_MANIFEST][0][1].decode("utf-8")
     for needle in ("Microsoft.Windows.Common-Controls", 'version="6.0.0.0"', 'level="asInvoker"', "dpiAware"):
         check(needle in manifest, f"manifest lacks {needle}")
+
+    names, symbols = sections_and_symbols(program)
+    check(symbols == 0, f"the program carries {symbols} symbols")
+    debug = [n for n in names if n.startswith("/") or n.startswith(".debug")]
+    check(not debug, f"the program carries debug sections {debug}")
+    size = os.path.getsize(program)
+    check(size <= 1 << 20, f"the program is {size} bytes, more than 1 MiB")
 
     _, setup_images = first_icon(resources(setup))
     check(any(img == image for *_, img in setup_images), "the installer does not show the program's icon")

@@ -6,7 +6,9 @@ with no frame, in the bottom-right corner of the work area (under Xvfb without a
 work area is the whole screen); it is owned by the application window, which is hidden, so
 the program has no task-bar button; its "X" lies at 310, 8 (19 x 17), and the browser fills
 the window (that "X" lies on top of it is a hit test in tests/win32/promotion_window_test).
-The hourly showing is not waited for here (the simulated platform's tests run that
+Without the browser control (atl.dll disabled for the program) the failure is shown once in
+the error box, the program runs on without a promotion window and still has no task-bar
+button. The hourly showing is not waited for here (the simulated platform's tests run that
 timeline); Wine has no HTML engine, so the page would stay blank anyway.
 
   promotion_test.py --program Tavrix.exe --driver tavrix_e2e_driver.exe --out DIR
@@ -65,8 +67,41 @@ def promotion_window(args, template, work):
         s.close()
 
 
+def without_browser(args, template, work):
+    print("== without the browser control (atl.dll missing)", flush=True)
+    s = Session("no-browser", template, work, args.driver)
+    try:
+        overrides = s.env.get("WINEDLLOVERRIDES", "")
+        s.env["WINEDLLOVERRIDES"] = (overrides + ";" if overrides else "") + "atl="
+        program = s.start(s.install(args.program, r"C:\Tavrix"))
+        s.env["WINEDLLOVERRIDES"] = overrides  # the driver's own start
+        box = s.driver("box", "Velmora", 15000)
+        if not check(box is not None, "an error box captioned Velmora"):
+            return
+        check(box["text"].startswith("atl.dll") and box["text"].endswith("."),
+              "names atl.dll", box["text"])
+        main = s.driver("find-any", "TfrmMain")
+        check(bool(main) and not main[0]["enabled"], "the main window is disabled while it is open")
+        s.driver("post", box["hwnd"], 0x111, 1, 0)  # WM_COMMAND IDOK
+        s.driver("gone", box["hwnd"], 5000)
+        check(s.driver("box", "Velmora", 2000) is None, "shown once")
+        check(s.driver("find-any", "TfrmGG") == [], "no promotion window is left")
+        application = s.driver("find-any", "TavrixApplication")
+        check(bool(application) and not application[0]["visible"],
+              "the application window is hidden: no task-bar button")
+        check(bool(main) and wait_until(lambda: s.driver("window", main[0]["hwnd"])["enabled"], 5),
+              "the main window is enabled again")
+        check(program.poll() is None, "the program runs on")
+    finally:
+        s.close()
+
+
 def main():
-    end_to_end("promotion-e2e.", promotion_window)
+    def cases(args, template, work):
+        promotion_window(args, template, work)
+        without_browser(args, template, work)
+
+    end_to_end("promotion-e2e.", cases)
 
 
 if __name__ == "__main__":

@@ -10,9 +10,16 @@ directly in the harness's prefix: the peer writes the server's file into that pr
 1. Test and Save: with E: labelled 备份U盘 and a label required, Test backs master up to
    E:\\BACKUP; the boxes, the log line, the file with the peer's bytes, c:\\tempbak left empty
    and the one statement the peer received are checked; then Save writes config.ini.
-2. A start with BACKUP_STARTBACKUP=1 and one database (备份库, to the local folder
+2. Impatient real clicks (xdotool): a double click on Test while the peer takes 1.5 s for
+   the backup sends one statement and shows one series of notices, the main window
+   disabled while a notice is open and enabled after; a second click on Save behind its
+   notice saves nothing more.
+3. A start with BACKUP_STARTBACKUP=1 and one database (备份库, to the local folder
    C:\\Tavrix\\本地备份): the peer holds the backup for a while, and the main window must
    not be visible until the backup has finished and its log line is written.
+3. Two tests whose hand-overs fail (every name master<stamp>.bak of the coming minutes is
+   already taken on E:\\BACKUP): each keeps its backup in c:\\tempbak, the second deletes the
+   first's, so exactly one backup of master stays there; the files on E: are never touched.
 
   wine_harness.py --removable e=FOLDER --label 备份U盘 -- tavrix_e2e_test.py \\
       --program Tavrix.exe --driver tavrix_e2e_driver.exe
@@ -41,6 +48,12 @@ STAMP = r"(\d{12})"
 # The peer holds the start-up backup this long, so a window shown too early is seen.
 START_UP_DELAY = 3.0
 EXIT_WAIT = 15  # seconds the program may take to end after Yes
+# The peer takes this long for the impatient user's backup: the second click of a double
+# click comes while the first one's backup runs.
+BACKUP_DELAY = 1.5
+TEST_NOTICES = ["检测到u盘和标签正确，备份成功", "测试成功！"]
+SAVE_NOTICE = "保存成功！设置在软件重启后生效。"
+SAVE_LINES = ["备份时间改成：6", "配置修改成功保存成功！设置在软件重启后生效。"]
 SAVED_KEYS = {
     "BACKUP_PASS": "******", "BACKUP_ALLDB": "1", "BACKUP_ISW": "1", "BACKUP_TIME": "6",
     "BACKUP_LIST": "master", "BACKUP_PATH": r"E:\BACKUP", "BACKUP_AUTOSTART": "1",
@@ -213,6 +226,93 @@ def test_and_save(s, peer, drive_e, layout, program):
     check(s.log_lines(FOLDER)[-1:] == ["用户退出程序。"], "exit logged", s.log_lines(FOLDER))
 
 
+def impatient_clicks(s, peer, drive_e, layout, program):
+    print("== Real clicks: a double click on 测试, a second click on 保存 behind its notice",
+          flush=True)
+    fresh_folders(s)
+    shutil.rmtree(os.path.join(drive_e, "BACKUP"), ignore_errors=True)
+    check(s.driver("find-any", "TavrixTrayIcon") == [], "no instance is left running")
+    exe = s.install(program, FOLDER)
+    write_config(os.path.join(s.unix_path(FOLDER), "config.ini"),
+                 ["BACKUP_USB=1", "MUSTLABEL=1", "LABEL=" + LABEL])
+    first_request = len(peer.requests())
+    process = s.start(exe)
+    try:
+        clicks_and_notices(s, peer, layout, process, first_request)
+    finally:
+        if process.poll() is None:  # a failed check left it running: the next case starts it
+            process.kill()
+            process.wait()
+
+
+def clicks_and_notices(s, peer, layout, process, first_request):
+    main = s.started_and_shown()
+    if not main:
+        return
+    # Clear of the boxes, which are centred on the screen: a click meant for a button of the
+    # window must not land on a box.
+    s.driver("move", main, 0, 0)
+    ids = {design["name"]: design["id"] for design in layout["controls"]}
+
+    def control(name):
+        return {c["id"]: c for c in s.driver("controls", main)}[ids[name]]
+
+    def enabled():
+        return s.window(main)["enabled"]
+
+    def boxes():
+        return s.driver("find", "#32770", 0, "Velmora")
+
+    def answer(box):
+        s.driver("post", box["hwnd"], e2e.WM_COMMAND, e2e.IDOK, 0)
+        s.driver("gone", box["hwnd"], 5000)
+
+    check(enabled(), "the main window takes input before")
+    peer.set(delay=BACKUP_DELAY)
+    try:
+        e2e.real_click(control("btn4"), 2)
+        for text in TEST_NOTICES:
+            box = s.driver("box", "Velmora", 20000)
+            if not check(box is not None and box["text"] == text, f"the notice {text}", box):
+                break
+            # A click queued behind the box would be handed out by the box's own loop now.
+            time.sleep(0.5)
+            check(not enabled(), f"while {text} is open the main window is disabled")
+            check(len(boxes()) == 1, "one box at a time", boxes())
+            answer(box)
+        check(wait_until(enabled, 5), "after the last notice the main window is enabled again")
+        check(buttons.no_box_for(s, 2 * BACKUP_DELAY + 1), "and no other notice follows")
+    finally:
+        peer.reset()
+    batches = [b["sql"] for b in peer.batches_since(first_request)]
+    check(len(batches) == 1 and batches[0].startswith('BACKUP DATABASE "master"'),
+          "the double click sent exactly one BACKUP statement", batches)
+    successes = [m for m in s.log_lines(FOLDER) if m.startswith("数据库备份成功")]
+    check(len(successes) == 1, "and made one backup", successes)
+
+    save = control("btn3")
+    if not check(save["enabled"], "保存 is enabled by the test"):
+        return
+    before = s.log_lines(FOLDER)
+    e2e.real_click(save)
+    box = s.driver("box", "Velmora", 10000)
+    if check(box is not None and box["text"] == SAVE_NOTICE, f"the notice {SAVE_NOTICE}", box):
+        check(not enabled(), "while it is open the main window is disabled")
+        e2e.real_click(control("btn3"))
+        time.sleep(1)
+        check(len(boxes()) == 1, "a second click on 保存 behind the notice shows nothing", boxes())
+        check(s.log_lines(FOLDER) == before, "nor saves: the notice is still open",
+              s.log_lines(FOLDER))
+        answer(box)
+    check(wait_until(lambda: s.log_lines(FOLDER) == before + SAVE_LINES, 5),
+          "one pair of save lines", s.log_lines(FOLDER))
+    check(buttons.no_box_for(s, 2) and s.log_lines(FOLDER) == before + SAVE_LINES,
+          "and nothing after it", s.log_lines(FOLDER))
+    check(wait_until(lambda: not control("btn3")["enabled"], 5), "保存 is disabled again")
+    check(enabled(), "the main window is enabled again")
+    exit_from_tray(s, process)
+
+
 def backup_at_start(s, peer, program):
     print("== BACKUP_STARTBACKUP=1: one database backed up before the window shows", flush=True)
     fresh_folders(s)
@@ -285,6 +385,73 @@ def backup_at_start(s, peer, program):
     exit_from_tray(s, process)
 
 
+def failed_hand_overs(s, peer, drive_e, layout, program):
+    print("== Two failed hand-overs leave one backup of master in c:\\tempbak, E: untouched",
+          flush=True)
+    fresh_folders(s)
+    check(s.driver("find-any", "TavrixTrayIcon") == [], "no instance is left running")
+    backup = os.path.join(drive_e, "BACKUP")
+    os.makedirs(backup, exist_ok=True)
+    now = datetime.datetime.now().replace(microsecond=0)
+    for second in range(-5, 600):
+        stamp = (now + datetime.timedelta(seconds=second)).strftime("%y%m%d%H%M%S")
+        with open(os.path.join(backup, f"master{stamp}.bak"), "wb") as f:
+            f.write(f"earlier backup {stamp}\n".encode())
+
+    def snapshot():
+        return {name: (open(os.path.join(backup, name), "rb").read(),
+                       os.stat(os.path.join(backup, name)).st_mtime_ns)
+                for name in os.listdir(backup)}
+
+    before = snapshot()
+    exe = s.install(program, FOLDER)
+    write_config(os.path.join(s.unix_path(FOLDER), "config.ini"),
+                 ["BACKUP_USB=1", "MUSTLABEL=1", "LABEL=" + LABEL])
+    first_request = len(peer.requests())
+    process = s.start(exe)
+    main = s.started_and_shown()
+    if not main:
+        return
+    ids = {design["name"]: design["id"] for design in layout["controls"]}
+    test = {c["id"]: c for c in s.driver("controls", main)}[ids["btn4"]]
+    for attempt in range(2):
+        if attempt:
+            time.sleep(1.1)  # a stamp of its own
+        buttons.press(s, test)
+        buttons.answer_box(s, "测试失败!")
+
+    log = s.log_lines(FOLDER)
+    kept = [re.fullmatch(r"数据库备份复制失败，临时备份文件保留在: c:\\tempbak\\master" + STAMP +
+                         r"\.bak", m) for m in log]
+    stamps = [k[1] for k in kept if k]
+    if not check(len(stamps) == 2 and stamps[0] < stamps[1],
+                 "two copy-failure lines, each naming its kept backup", log):
+        exit_from_tray(s, process)
+        return
+    first, second = (f"master{stamp}.bak" for stamp in stamps)
+    deleted = [m for m in log if m.startswith("已删除较早的临时备份文件")]
+    check(deleted == [f"已删除较早的临时备份文件: c:\\tempbak\\{first}"],
+          "the second test deleted the first's kept backup and logged it", deleted)
+    second_line = f"数据库备份复制失败，临时备份文件保留在: c:\\tempbak\\{second}"
+    check(bool(deleted) and log.index(deleted[0]) == log.index(second_line) + 1,
+          "right after the second copy-failure line", log)
+    temp = s.unix_path(TEMP_FOLDER)
+    check(sorted(os.listdir(temp)) == [second], f"c:\\tempbak holds {second} alone",
+          sorted(os.listdir(temp)))
+    content = open(os.path.join(temp, second), "rb").read() if os.path.exists(
+        os.path.join(temp, second)) else b""
+    check(content.startswith(b"TDSPEER BACKUP\ndatabase: master\n"), "with the server's bytes",
+          content[:40])
+    check(not any(m.startswith("数据库备份成功") for m in log), "no success line", log)
+    after = snapshot()
+    check(after == before, f"the {len(before)} files on E:\\BACKUP are untouched, none added",
+          sorted(set(after) ^ set(before))[:5])
+    batches = [b["sql"] for b in peer.batches_since(first_request)]
+    check(len(batches) == 2 and all(b.startswith('BACKUP DATABASE "master"') for b in batches),
+          "the server backed master up twice", batches)
+    exit_from_tray(s, process)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", required=True)
@@ -302,7 +469,13 @@ def main():
     test_and_save(s, peer, drive_e, layout, args.program)
     print(f"  ({time.monotonic() - clock:.1f} s)", flush=True)
     clock = time.monotonic()
+    impatient_clicks(s, peer, drive_e, layout, args.program)
+    print(f"  ({time.monotonic() - clock:.1f} s)", flush=True)
+    clock = time.monotonic()
     backup_at_start(s, peer, args.program)
+    print(f"  ({time.monotonic() - clock:.1f} s)", flush=True)
+    clock = time.monotonic()
+    failed_hand_overs(s, peer, drive_e, layout, args.program)
     print(f"  ({time.monotonic() - clock:.1f} s)", flush=True)
     e2e.finish("end-to-end test through Wine's ADO passed")
 

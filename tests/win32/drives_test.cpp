@@ -129,7 +129,7 @@ TEST_F(UsbDriveSearchTest, TheRemovableDriveWithAMediumIsFoundAndItsLabelRead) {
   EXPECT_EQ(untComm::FindUsbDrive(), L"E:\\");
   EXPECT_EQ(untComm::ReadVolumeLabel(L"E:\\"), L"备份U盘");
   EXPECT_EQ(untComm::ReadVolumeLabel(L"F:\\"), L"");
-  EXPECT_EQ(system_.SetErrorMode(modeBefore), 0u) << "the search restores the error mode";
+  EXPECT_EQ(system_.SetErrorMode(modeBefore), 0u) << "the search leaves the error mode alone";
 }
 
 }  // namespace

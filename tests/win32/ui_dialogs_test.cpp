@@ -1,14 +1,19 @@
-// The modal dialogs of the application object: message boxes without an owner, and the
-// shell's folder picker over the whole program.
+// The modal dialogs of the application object: message boxes without an owner and modal to
+// the whole program, and the shell's folder picker over the whole program.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <shlobj.h>
 
+#include <cstdlib>
+#include <functional>
 #include <memory>
 
+#include "platform/error.h"
 #include "platform/win32/ui_form.h"
 #include "tests/win32/ui_test_support.h"
+#include "untComm/exception_handler.h"
+#include "untGG/layout.h"
 #include "untMain/layout.h"
 
 namespace {
@@ -36,6 +41,151 @@ TEST(MessageBoxTest, HasNoOwnerAndAnswersWithTheButtonsId) {
   EXPECT_EQ(owner, nullptr);
   EXPECT_TRUE(hasYes && hasNo);
 }
+
+// Whether the program's top-level windows take input: the main form, a second form and the
+// application window.
+struct Enabled {
+  bool main = false, second = false, application = false;
+  bool operator==(const Enabled&) const = default;
+};
+
+void PrintTo(const Enabled& e, std::ostream* os) {
+  *os << "main " << e.main << ", second " << e.second << ", application " << e.application;
+}
+
+class ModalBoxTest : public ::testing::Test {
+ protected:
+  ModalBoxTest()
+      : main_(ui_.app.CreateForm(untMain::MainFormLayout())),
+        second_(ui_.app.CreateForm(Borderless())) {
+    main_->Show();
+  }
+
+  static platform::ui::FormSpec Borderless() {
+    platform::ui::FormSpec design = untGG::PromotionFormLayout();
+    std::erase_if(design.controls, [](const platform::ui::ControlSpec& c) {
+      return c.kind == platform::ui::Kind::WebBrowser;
+    });
+    return design;
+  }
+  static HWND HandleOf(platform::ui::Form& form) {
+    return dynamic_cast<platform::win32::Win32Form&>(form).Handle();
+  }
+  Enabled Now() {
+    return {IsWindowEnabled(HandleOf(*main_)) != 0, IsWindowEnabled(HandleOf(*second_)) != 0,
+            IsWindowEnabled(ui_.app.ApplicationWindow()) != 0};
+  }
+
+  uitest::UiPlatform ui_;
+  std::unique_ptr<platform::ui::Form> main_;
+  std::unique_ptr<platform::ui::Form> second_;
+};
+
+TEST_F(ModalBoxTest, EveryWindowOfTheProgramIsDisabledWhileABoxIsOpenAndEnabledAfter) {
+  ASSERT_EQ(Now(), (Enabled{true, true, true}));
+  Enabled whileOpen{true, true, true};
+  bool centred = false;
+  uitest::WhileModal answer([&] {
+    const auto boxes = uitest::ProcessWindows(L"#32770", L"Velmora");
+    if (boxes.empty())
+      return false;
+    whileOpen = Now();
+    RECT rect{};
+    GetWindowRect(boxes.front(), &rect);
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    centred = std::abs((rect.left + rect.right) / 2 - width / 2) <= 2 &&
+              std::abs((rect.top + rect.bottom) / 2 - height / 2) <= 2;
+    PostMessageW(boxes.front(), WM_COMMAND, IDOK, 0);
+    return true;
+  });
+  EXPECT_EQ(ui_.app.ShowMessageBox(L"保存成功！设置在软件重启后生效。", L"Velmora", MB_OK), IDOK);
+  EXPECT_TRUE(answer.Done());
+  EXPECT_EQ(whileOpen, (Enabled{false, false, false}));
+  EXPECT_TRUE(centred) << "on the screen";
+  EXPECT_EQ(Now(), (Enabled{true, true, true}));
+}
+
+// A control the program disabled itself stays disabled after the box: only what the box
+// disabled is enabled again.
+TEST_F(ModalBoxTest, AWindowDisabledBeforeTheBoxStaysDisabledAfterIt) {
+  EnableWindow(HandleOf(*second_), FALSE);
+  uitest::WhileModal answer([&] {
+    const auto boxes = uitest::ProcessWindows(L"#32770", L"Velmora");
+    if (boxes.empty())
+      return false;
+    PostMessageW(boxes.front(), WM_COMMAND, IDOK, 0);
+    return true;
+  });
+  ui_.app.ShowMessageBox(L"测试成功！", L"Velmora", MB_OK);
+  EXPECT_TRUE(answer.Done());
+  EXPECT_EQ(Now(), (Enabled{true, false, true}));
+}
+
+// The error box of an event handler: the core's own handler (every handler of the program
+// runs through it) and the adapter's last resort for what escapes a handler anyway.
+struct TimerErrorCase {
+  const char* name;
+  std::function<void()> handler;
+};
+
+void PrintTo(const TimerErrorCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class TimerErrorBoxTest : public ModalBoxTest,
+                          public ::testing::WithParamInterface<TimerErrorCase> {};
+
+TEST_P(TimerErrorBoxTest, LeavesTheProgramsWindowsEnabledAfterItClosesAndTicksGoOn) {
+  ui_.app.SetTitle(L"Velmora");
+  int ticks = 0, boxesSeen = 0;
+  auto timer = main_->CreateTimer(100, true);
+  timer->OnTimer = [&] {
+    if (++ticks == 1)
+      GetParam().handler();
+  };
+  Enabled whileOpen{true, true, true};
+  std::wstring text;
+  int ticksWhileOpen = 0;
+  uitest::WhileModal answer([&] {
+    const auto boxes = uitest::ProcessWindows(L"#32770", L"Velmora");
+    if (boxes.empty())
+      return false;
+    boxesSeen = static_cast<int>(boxes.size());
+    whileOpen = Now();
+    text = uitest::TextOf(GetDlgItem(boxes.front(), 0xFFFF));
+    // Answered only once the timer has ticked inside the box.
+    if (ticks < 3)
+      return false;
+    ticksWhileOpen = ticks;
+    PostMessageW(boxes.front(), WM_COMMAND, IDOK, 0);
+    return true;
+  });
+  ASSERT_TRUE(uitest::PumpUntil(
+      ui_.app, [&] { return answer.Done(); }, 10000));
+  EXPECT_EQ(boxesSeen, 1);
+  EXPECT_EQ(text, L"I/O error 32.");
+  EXPECT_EQ(whileOpen, (Enabled{false, false, false}));
+  EXPECT_GE(ticksWhileOpen, 3);
+  EXPECT_TRUE(uitest::PumpUntil(
+      ui_.app,
+      [&] {
+        return Now() == Enabled{true, true, true};
+      },
+      2000))
+      << testing::PrintToString(Now());
+  EXPECT_TRUE(uitest::ProcessWindows(L"#32770", L"Velmora").empty());
+  const int after = ticks;
+  EXPECT_TRUE(uitest::PumpUntil(
+      ui_.app, [&] { return ticks > after; }, 2000));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Handlers, TimerErrorBoxTest,
+    ::testing::Values(TimerErrorCase{"the core's handler", untComm::Guarded([] {
+                                       throw platform::Exception(L"I/O error 32");
+                                     })},
+                      TimerErrorCase{"the adapter's last resort",
+                                     [] { throw platform::Exception(L"I/O error 32."); }}));
 
 class FolderPickerTest : public ::testing::Test {
  protected:

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "platform/error.h"
 #include "platform/win32/ui_dpi.h"
 #include "platform/win32/ui_form.h"
 #include "tests/win32/ui_test_support.h"
@@ -479,6 +480,49 @@ TEST(BorderlessFormTest, HasNoFrameAndShowsHintsWithTheHandCursor) {
   SendMessageW(button, WM_SETCURSOR, reinterpret_cast<WPARAM>(button),
                MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
   EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
+}
+
+// The windows of this thread, hidden ones and the children of each included.
+int ThreadWindowCount() {
+  int count = 0;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM data) -> BOOL {
+        auto& n = *reinterpret_cast<int*>(data);
+        ++n;
+        EnumChildWindows(
+            window,
+            [](HWND, LPARAM inner) -> BOOL {
+              ++*reinterpret_cast<int*>(inner);
+              return TRUE;
+            },
+            data);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&count));
+  return count;
+}
+
+// A form that cannot be finished (here a control whose container is missing from the table;
+// in the field the browser control without atl.dll) destroys the windows it had made.
+TEST(FailedFormTest, LeavesNoWindowBehindAndIsNoFormOfTheApplication) {
+  uitest::UiPlatform ui;
+  ui.app.ApplicationWindow();
+  const int before = ThreadWindowCount();
+  platform::ui::FormSpec design = untMain::MainFormLayout();
+  ControlSpec orphan;
+  orphan.name = L"lblOrphan";
+  orphan.parent = L"grpMissing";
+  design.controls.push_back(orphan);
+  EXPECT_THROW(ui.app.CreateForm(design), platform::Exception);
+  EXPECT_EQ(ThreadWindowCount(), before);
+  EXPECT_EQ(FindWindowW(L"TfrmMain", nullptr), nullptr);
+  EXPECT_EQ(ui.app.MainForm(), nullptr);
+  uitest::Pump(ui.app, 50);  // nothing left to deliver messages to a form that is gone
+
+  auto created = ui.app.CreateForm(untMain::MainFormLayout());
+  EXPECT_EQ(ui.app.MainForm(), &dynamic_cast<Win32Form&>(*created));
+  EXPECT_GT(ThreadWindowCount(), before);
 }
 
 }  // namespace

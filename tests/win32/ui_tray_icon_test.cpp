@@ -79,6 +79,27 @@ TEST_F(TrayIconTest, ADoubleClickOfAnyButtonAndNoSingleClickRunsTheHandler) {
   EXPECT_EQ(exits_, 0);
 }
 
+// The shell posts the icon's messages to a disabled window too; while a box is open the icon
+// takes no input, as no other window of the program does.
+TEST_F(TrayIconTest, TheIconTakesNoInputWhileABoxIsOpen) {
+  bool disabled = false;
+  uitest::WhileModal inside([&] {
+    const auto boxes = uitest::ProcessWindows(L"#32770", L"Velmora");
+    if (boxes.empty())
+      return false;
+    disabled = !IsWindowEnabled(IconWindow());
+    Callback(WM_LBUTTONDBLCLK);
+    PostMessageW(boxes.front(), WM_COMMAND, IDOK, 0);
+    return true;
+  });
+  ui_.app.ShowMessageBox(L"测试成功！", L"Velmora", MB_OK);
+  EXPECT_TRUE(inside.Done());
+  EXPECT_TRUE(disabled) << "the box disables the icon's window with the others";
+  EXPECT_EQ(doubleClicks_, 0);
+  Callback(WM_LBUTTONDBLCLK);
+  EXPECT_EQ(doubleClicks_, 1) << "taken again once the box is closed";
+}
+
 TEST_F(TrayIconTest, TheRightButtonsReleaseOpensTheMenuWithTheExitItem) {
   std::wstring caption;
   bool foreground = false;

@@ -6,7 +6,8 @@
 //   find CLASS [WAIT_MS] [TITLE]    visible top-level windows of a class (and exact title)
 //   find-any CLASS [WAIT_MS]        the same, hidden windows too
 //   window HWND                     one window: title, rectangle, visible, iconic, enabled
-//   controls HWND                   every descendant window, in z-order
+//   controls HWND                   every descendant window, in z-order (rect in its
+//                                   parent's client area, screen on the screen)
 //   box CAPTION [WAIT_MS]           a message box: its text and which buttons it has
 //   menu [WAIT_MS]                  an open pop-up menu and its items
 //   post HWND MSG WPARAM LPARAM     PostMessageW (numbers in decimal or 0x hex)
@@ -16,6 +17,7 @@
 //   process PID                     a process's handle count, USER and GDI objects, memory
 //   ado-statements COUNT            the program's backup statement COUNT times through ADO on
 //                                   one connection, with this process's memory along the way
+//   move HWND LEFT TOP              moves a top-level window's corner (SetWindowPos)
 //
 // Exit code 0 with the JSON, 1 when what was asked for did not appear in time, 2 on misuse.
 #include <windows.h>
@@ -26,8 +28,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cwchar>
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -282,8 +284,9 @@ int Controls(HWND top) {
   std::vector<std::string> out;
   for (HWND child : children) {
     HWND parent = GetParent(child);
-    RECT rect{};
-    GetWindowRect(child, &rect);
+    RECT screen{};
+    GetWindowRect(child, &screen);
+    RECT rect = screen;
     MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&rect), 2);
     const std::wstring className = ClassOf(child);
     Object control;
@@ -293,6 +296,7 @@ int Controls(HWND top) {
         .Text("class", className)
         .Text("text", TextOf(child))
         .Field("rect", Rect(rect))
+        .Field("screen", Rect(screen))
         .Number("style", GetWindowLongW(child, GWL_STYLE))
         .Number("exstyle", GetWindowLongW(child, GWL_EXSTYLE))
         .Bool("enabled", IsWindowEnabled(child))
@@ -558,12 +562,18 @@ int AdoStatements(int count) {
   return Print(Object().Number("failures", failures).Field("figures", Array(workingSets)).Json());
 }
 
+int Move(HWND window, int left, int top) {
+  const bool moved = SetWindowPos(window, nullptr, left, top, 0, 0,
+                                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) != 0;
+  return moved ? Print(DescribeWindow(window)) : (Print("null"), 1);
+}
+
 int Usage() {
   std::fputs(
       "usage: driver layout | find CLASS [WAIT_MS] [TITLE] | find-any CLASS [WAIT_MS] |\n"
       "  window HWND | controls HWND | box CAPTION [WAIT_MS] | menu [WAIT_MS] |\n"
       "  post|send HWND MSG WPARAM LPARAM | tray MOUSE_MESSAGE | gone HWND [WAIT_MS] |\n"
-      "  process PID | ado-statements COUNT\n",
+      "  move HWND LEFT TOP | process PID | ado-statements COUNT\n",
       stderr);
   return 2;
 }
@@ -611,6 +621,10 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (command == L"tray" && argument(2))
     return Tray(static_cast<UINT>(ParseNumber(argument(2))));
+  if (command == L"move" && argc == 5) {
+    return Move(ParseHandle(argv[2]), static_cast<int>(std::wcstol(argv[3], nullptr, 0)),
+                static_cast<int>(std::wcstol(argv[4], nullptr, 0)));
+  }
   if (command == L"gone" && argument(2))
     return Gone(ParseHandle(argument(2)), wait(3, 10000));
   if (command == L"ado-statements" && argument(2))
