@@ -489,6 +489,11 @@ TEST_F(SimulatedYearTest, AYearOfScheduledBackupsUnderFaultsKeepsEveryFileAndSay
 
   // Every fault had its effect.
   RecordProperty("runs", runs);
+  RecordProperty("errorBoxes", errorBoxes);
+  RecordProperty("toStick", toStick);
+  RecordProperty("toLocalFolder", toLocalFolder);
+  RecordProperty("copyFailures", copyFailures);
+  RecordProperty("olderKeptDeleted", olderDeleted);
   EXPECT_GT(errorBoxes, 10);
   EXPECT_GT(copyFailures, 10);
   EXPECT_GT(olderDeleted, 10);
