@@ -305,11 +305,12 @@ bool SimFileSystem::Unflushed(const std::wstring& path) const {
 std::vector<std::wstring> SimFileSystem::List(const std::wstring& directory) const {
   const std::wstring prefix = Key(FullPath(directory)) + L"\\";
   std::vector<std::wstring> names;
-  for (const auto& [key, node] : nodes_) {
-    if (key.size() > prefix.size() && key.compare(0, prefix.size(), prefix) == 0 &&
-        key.find(L'\\', prefix.size()) == std::wstring::npos) {
+  // Keys are sorted: everything below the directory follows its prefix.
+  for (auto it = nodes_.lower_bound(prefix);
+       it != nodes_.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it) {
+    const auto& [key, node] = *it;
+    if (key.size() > prefix.size() && key.find(L'\\', prefix.size()) == std::wstring::npos)
       names.push_back(node.name.substr(node.name.find_last_of(L'\\') + 1));
-    }
   }
   return names;
 }
@@ -329,11 +330,12 @@ void SimFileSystem::Remove(const std::wstring& path) {
 }
 
 std::uint64_t SimFileSystem::UsedBytes(wchar_t letter) const {
+  const wchar_t drive = static_cast<wchar_t>(std::towupper(letter));
   std::uint64_t used = 0;
-  for (const auto& [key, node] : nodes_) {
-    if (!key.empty() && key[0] == static_cast<wchar_t>(std::towupper(letter)))
-      used += node.Size();
-  }
+  // Keys are sorted: the drive's entries lie together.
+  for (auto it = nodes_.lower_bound(std::wstring(1, drive));
+       it != nodes_.end() && !it->first.empty() && it->first[0] == drive; ++it)
+    used += it->second.Size();
   return used;
 }
 

@@ -259,6 +259,10 @@ void SimServer::Refuse(const std::wstring& database, const std::wstring& message
           : message;
 }
 
+void SimServer::Allow(const std::wstring& database) {
+  refused_.erase(Upper(database));
+}
+
 void SimServer::SetBackupDuration(const std::wstring& database, std::int64_t milliseconds) {
   durations_[Upper(database)] = milliseconds;
 }
@@ -272,6 +276,26 @@ const std::wstring* SimServer::FindDatabase(const std::wstring& name) const {
 }
 
 std::uint64_t SimServer::Connect(const std::wstring& connectionString) {
+  try {
+    return Login(connectionString);
+  } catch (const DatabaseError& error) {
+    errors.push_back(error.Message());
+    throw;
+  }
+}
+
+std::optional<RowSet> SimServer::Execute(std::uint64_t session,
+                                         const std::wstring& connectionString,
+                                         const std::wstring& sql, int commandTimeoutSeconds) {
+  try {
+    return Run(session, connectionString, sql, commandTimeoutSeconds);
+  } catch (const DatabaseError& error) {
+    errors.push_back(error.Message());
+    throw;
+  }
+}
+
+std::uint64_t SimServer::Login(const std::wstring& connectionString) {
   const auto properties = ParseConnectionString(connectionString);
   if (!properties) {
     throw DatabaseError(L"Format of the initialization string is not valid.");
@@ -298,9 +322,8 @@ std::uint64_t SimServer::Connect(const std::wstring& connectionString) {
   return epoch_;
 }
 
-std::optional<RowSet> SimServer::Execute(std::uint64_t session,
-                                         const std::wstring& connectionString,
-                                         const std::wstring& sql, int commandTimeoutSeconds) {
+std::optional<RowSet> SimServer::Run(std::uint64_t session, const std::wstring& connectionString,
+                                     const std::wstring& sql, int commandTimeoutSeconds) {
   if (!SessionAlive(session))
     throw DatabaseError(kNetworkError);
   statements.push_back({connectionString, sql, commandTimeoutSeconds});
@@ -392,6 +415,7 @@ void SimServer::RunBackup(const std::wstring& name, const std::wstring& disk, in
                         SystemErrorText(code) + L")\n" + kTerminating);
   }
   ++backupsWritten;
+  written.push_back({disk, bytes, zeros});
 }
 
 }  // namespace platform::sim

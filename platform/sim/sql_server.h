@@ -15,6 +15,14 @@
 
 namespace platform::sim {
 
+// One backup the server wrote in full: the TO DISK path as the statement named it, and the
+// bytes it wrote there (followed by that many zero bytes).
+struct WrittenBackup {
+  std::wstring disk;
+  std::string bytes;
+  std::uint64_t zeros = 0;
+};
+
 struct ReceivedStatement {
   std::wstring connectionString;
   std::wstring sql;
@@ -53,12 +61,17 @@ class SimServer {
   // The server answers a backup of the database with this message (SQL Server's own text
   // for databases that cannot be backed up when empty).
   void Refuse(const std::wstring& database, const std::wstring& message = {});
+  // Backups of the database are made again.
+  void Allow(const std::wstring& database);
   void SetBackupDuration(const std::wstring& database, std::int64_t milliseconds);
 
   // --- what the server received ---
   std::vector<std::wstring> connects;  // the connection string of each login
   std::vector<ReceivedStatement> statements;
   int backupsWritten = 0;
+  std::vector<WrittenBackup> written;
+  // The message of every error the server answered with, logins included, in order.
+  std::vector<std::wstring> errors;
 
   // --- the provider's side ---
   // Logs in; the session number, or DatabaseError with the provider's message.
@@ -69,6 +82,9 @@ class SimServer {
                                 const std::wstring& sql, int commandTimeoutSeconds);
 
  private:
+  std::uint64_t Login(const std::wstring& connectionString);
+  std::optional<RowSet> Run(std::uint64_t session, const std::wstring& connectionString,
+                            const std::wstring& sql, int commandTimeoutSeconds);
   // Lets the statement's time pass; raises the provider's time-out when it runs longer than
   // the command time-out (0: no limit).
   void Spend(std::int64_t milliseconds, int timeoutSeconds);

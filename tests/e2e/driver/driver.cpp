@@ -14,19 +14,31 @@
 //   send HWND MSG WPARAM LPARAM     SendMessageTimeoutW; prints the result
 //   tray MOUSE_MESSAGE              the notification-area icon's callback, as the shell posts it
 //   gone HWND [WAIT_MS]             waits until the window no longer exists
+//   process PID                     a process's handle count, USER and GDI objects, memory
+//   ado-statements COUNT            the program's backup statement COUNT times through ADO on
+//                                   one connection, with this process's memory along the way
 //   move HWND LEFT TOP              moves a top-level window's corner (SetWindowPos)
 //
 // Exit code 0 with the JSON, 1 when what was asked for did not appear in time, 2 on misuse.
 #include <windows.h>
 #include <commctrl.h>
+#include <psapi.h>
+#include <winternl.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 #include <string>
 #include <vector>
 
+#include "platform/error.h"
+#include "platform/win32/database.h"
 #include "platform/win32/ui_form.h"
 #include "platform/win32/ui_tray_icon.h"
+#include "untComm/connection_string.h"
+#include "untMain/backup_names.h"
 #include "untMain/layout.h"
 
 namespace {
@@ -371,6 +383,185 @@ int Gone(HWND window, DWORD wait) {
   return Print("true");
 }
 
+// The windows of one process, top-level and child: a USER figure every platform gives.
+struct WindowCount {
+  DWORD pid;
+  long long windows;
+};
+
+BOOL CALLBACK CountChild(HWND, LPARAM data) {
+  ++reinterpret_cast<WindowCount*>(data)->windows;
+  return TRUE;
+}
+
+BOOL CALLBACK CountTopLevel(HWND window, LPARAM data) {
+  auto& count = *reinterpret_cast<WindowCount*>(data);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == count.pid) {
+    ++count.windows;
+    EnumChildWindows(window, CountChild, data);
+  }
+  return TRUE;
+}
+
+// The process's GDI objects from the handle table its PEB points to (as Windows lays it out
+// and Wine fills it, one table per process): the entries in use that are not stock objects.
+// -1 when the table cannot be read.
+long long GdiObjectsInTable(HANDLE process, DWORD pid) {
+  constexpr std::size_t kPebGdiTable = 0xF8;  // x64 PEB.GdiSharedHandleTable
+  constexpr std::size_t kEntries = 0x10000, kEntrySize = 24;
+  PROCESS_BASIC_INFORMATION basic{};
+  if (NtQueryInformationProcess(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) !=
+          0 ||
+      !basic.PebBaseAddress)
+    return -1;
+  std::uint64_t table = 0;
+  if (!ReadProcessMemory(process,
+                         reinterpret_cast<const char*>(basic.PebBaseAddress) + kPebGdiTable, &table,
+                         sizeof table, nullptr) ||
+      !table)
+    return -1;
+  std::vector<unsigned char> entries(kEntries * kEntrySize);
+  SIZE_T read = 0;
+  if (!ReadProcessMemory(process, reinterpret_cast<const void*>(table), entries.data(),
+                         entries.size(), &read) &&
+      read == 0)
+    return -1;
+  long long count = 0;
+  for (std::size_t i = 0; i < read / kEntrySize; ++i) {
+    const unsigned char* entry = entries.data() + i * kEntrySize;
+    std::uint16_t owner = 0;
+    std::memcpy(&owner, entry + 8, sizeof owner);
+    // Bytes 12..15: the kind with the stock flag in its top bit, a generation, the type, flags.
+    const bool stock = entry[12] & 0x80;
+    const bool inUse = entry[14] != 0;
+    if (inUse && !stock && (owner == 0 || owner == pid))
+      ++count;
+  }
+  return count;
+}
+
+// Handles and memory of one process from the system's process list: Wine answers there
+// where GetProcessHandleCount gives 0.
+struct ProcessListFigures {
+  long long handles = -1, threads = -1, pagefile = -1;
+};
+
+ProcessListFigures FromProcessList(DWORD pid) {
+  std::vector<unsigned char> buffer(1 << 20);
+  ULONG needed = 0;
+  for (;;) {
+    const NTSTATUS status = NtQuerySystemInformation(SystemProcessInformation, buffer.data(),
+                                                     static_cast<ULONG>(buffer.size()), &needed);
+    if (status == 0)
+      break;
+    if (static_cast<ULONG>(status) != 0xC0000004 /* STATUS_INFO_LENGTH_MISMATCH */)
+      return {};
+    buffer.resize(std::max<std::size_t>(buffer.size() * 2, needed));
+  }
+  for (std::size_t offset = 0;;) {
+    const auto* entry = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(buffer.data() + offset);
+    if (reinterpret_cast<std::uintptr_t>(entry->UniqueProcessId) == pid) {
+      return {static_cast<long long>(entry->HandleCount),
+              static_cast<long long>(entry->NumberOfThreads),
+              static_cast<long long>(entry->VirtualMemoryCounters.PagefileUsage)};
+    }
+    if (entry->NextEntryOffset == 0)
+      return {};
+    offset += entry->NextEntryOffset;
+  }
+}
+
+// What a process holds, as Windows reports it. Where the direct query does not answer (Wine:
+// GetProcessHandleCount gives 0, GetGuiResources fails, PrivateUsage stays 0) the system's
+// process list and the GDI handle table stand in; "source" says which answered. -1: neither.
+int ProcessFigures(DWORD pid) {
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+  if (!process) {
+    Print("null");
+    return 1;
+  }
+  const ProcessListFigures listed = FromProcessList(pid);
+  DWORD handles = 0;
+  const bool handlesAnswered = GetProcessHandleCount(process, &handles) && handles > 0;
+  // GetGuiResources gives 0 both for "none" and for a failure; only the error tells them apart.
+  auto guiResources = [process](DWORD kind) {
+    SetLastError(ERROR_SUCCESS);
+    const DWORD value = GetGuiResources(process, kind);
+    return value == 0 && GetLastError() != ERROR_SUCCESS ? -1LL : static_cast<long long>(value);
+  };
+  long long gdi = guiResources(GR_GDIOBJECTS);
+  const bool gdiAnswered = gdi >= 0;
+  if (!gdiAnswered)
+    gdi = GdiObjectsInTable(process, pid);
+  const long long user = guiResources(GR_USEROBJECTS);
+  PROCESS_MEMORY_COUNTERS_EX memory{};
+  memory.cb = sizeof memory;
+  const bool haveMemory =
+      GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                           sizeof memory) != 0;
+  CloseHandle(process);
+
+  WindowCount count{pid, 0};
+  EnumWindows(CountTopLevel, reinterpret_cast<LPARAM>(&count));
+  auto bytes = [haveMemory](SIZE_T value) {
+    return haveMemory && value > 0 ? static_cast<long long>(value) : -1LL;
+  };
+  return Print(
+      Object()
+          .Number("pid", pid)
+          .Number("handles", handlesAnswered ? handles : listed.handles)
+          .Text("handlesSource", handlesAnswered ? L"GetProcessHandleCount" : L"process list")
+          .Number("gdi", gdi)
+          .Text("gdiSource", gdiAnswered ? L"GetGuiResources" : L"GDI handle table")
+          .Number("user", user)
+          .Number("windows", count.windows)
+          .Number("threads", listed.threads)
+          .Number("workingSet", bytes(memory.WorkingSetSize))
+          .Number("private", bytes(memory.PrivateUsage))
+          .Number("pagefile", listed.pagefile)
+          .Json());
+}
+
+// What ADO itself keeps per statement, apart from any program: the backup statement the
+// program sends, COUNT times on one connection as the program keeps it, and this process's
+// working set after the first, the middle and the last statement.
+int AdoStatements(int count) {
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  std::vector<std::string> workingSets;
+  int failures = 0;
+  {
+    platform::win32::AdoQuery query;
+    for (int i = 1; i <= count; ++i) {
+      const std::wstring file =
+          L"c:\\tempbak\\" + untMain::BackupFileName(L"master", std::to_wstring(i));
+      query.Close();
+      query.SetConnectionString(untComm::kIntegratedConnectionString);
+      query.SetSql(untMain::BackupStatement(L"master", file));
+      query.SetCommandTimeout(0);
+      try {
+        query.ExecSql();
+      } catch (const platform::Exception&) {
+        ++failures;
+      }
+      DeleteFileW(file.c_str());
+      if (i == 1 || i == count / 2 || i == count) {
+        PROCESS_MEMORY_COUNTERS memory{};
+        memory.cb = sizeof memory;
+        GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
+        workingSets.push_back(
+            Object()
+                .Number("statement", i)
+                .Number("workingSet", static_cast<long long>(memory.WorkingSetSize))
+                .Json());
+      }
+    }
+  }
+  CoUninitialize();
+  return Print(Object().Number("failures", failures).Field("figures", Array(workingSets)).Json());
+}
+
 int Move(HWND window, int left, int top) {
   const bool moved = SetWindowPos(window, nullptr, left, top, 0, 0,
                                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) != 0;
@@ -382,7 +573,7 @@ int Usage() {
       "usage: driver layout | find CLASS [WAIT_MS] [TITLE] | find-any CLASS [WAIT_MS] |\n"
       "  window HWND | controls HWND | box CAPTION [WAIT_MS] | menu [WAIT_MS] |\n"
       "  post|send HWND MSG WPARAM LPARAM | tray MOUSE_MESSAGE | gone HWND [WAIT_MS] |\n"
-      "  move HWND LEFT TOP\n",
+      "  move HWND LEFT TOP | process PID | ado-statements COUNT\n",
       stderr);
   return 2;
 }
@@ -436,5 +627,9 @@ int wmain(int argc, wchar_t** argv) {
   }
   if (command == L"gone" && argument(2))
     return Gone(ParseHandle(argument(2)), wait(3, 10000));
+  if (command == L"ado-statements" && argument(2))
+    return AdoStatements(static_cast<int>(ParseNumber(argument(2))));
+  if (command == L"process" && argument(2))
+    return ProcessFigures(static_cast<DWORD>(ParseNumber(argument(2))));
   return Usage();
 }
