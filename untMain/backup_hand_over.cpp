@@ -66,6 +66,12 @@ bool CanHold(platform::FileSystem& files, const std::wstring& folder, std::uint6
   return true;
 }
 
+std::size_t ComparisonChunk(std::uint64_t fileSize) {
+  const std::uint64_t unit = platform::kDeviceReadUnit;
+  const std::uint64_t units = std::max<std::uint64_t>(1, (fileSize + unit - 1) / unit);
+  return static_cast<std::size_t>(std::min<std::uint64_t>(units * unit, kCompareChunk));
+}
+
 // Whether the copy as the device holds it equals the temporary backup, byte for byte.
 bool DeviceHoldsTheSame(platform::FileSystem& files, const std::wstring& tempFile,
                         const std::wstring& copy) {
@@ -74,8 +80,10 @@ bool DeviceHoldsTheSame(platform::FileSystem& files, const std::wstring& tempFil
   if (expected->Size() != actual->Size())
     return false;
   // Two buffers for the whole file: a fresh one per read costs more than the read itself.
-  std::vector<char> want(kCompareChunk);
-  std::vector<char> got(kCompareChunk);
+  // A small file needs no more than its size, in whole device reads.
+  const std::size_t chunk = ComparisonChunk(expected->Size());
+  std::vector<char> want(chunk);
+  std::vector<char> got(chunk);
   for (;;) {
     const std::size_t wanted = expected->ReadInto(want.data(), want.size());
     const std::size_t read = actual->ReadInto(got.data(), got.size());
