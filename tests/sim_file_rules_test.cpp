@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/error.h"
+#include "tests/os_error_code.h"
 #include "tests/sim_test.h"
 #include "untComm/exceptions.h"
 #include "untComm/write_log.h"
@@ -11,16 +12,7 @@
 namespace {
 
 using platform::sim::FileOp;
-
-// The Windows error code a call raised, or 0 when it raised nothing.
-std::uint32_t ErrorOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const platform::OsError& e) {
-    return e.Code();
-  }
-  return 0;
-}
+using testsupport::ErrorOf;
 
 constexpr wchar_t kFile[] = L"C:\\data\\file.bak";
 constexpr wchar_t kCopy[] = L"C:\\data\\copy.bak";

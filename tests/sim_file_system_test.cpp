@@ -6,6 +6,7 @@
 #include "platform/drives.h"
 #include "platform/error.h"
 #include "platform/system.h"
+#include "tests/os_error_code.h"
 #include "tests/sim_test.h"
 
 using platform::sim::Drive;
@@ -13,15 +14,7 @@ using platform::sim::FileOp;
 
 namespace {
 
-template <typename Call>
-std::uint32_t ErrorOf(Call call) {
-  try {
-    call();
-  } catch (const platform::OsError& e) {
-    return e.Code();
-  }
-  return 0;
-}
+using testsupport::ErrorOf;
 
 std::string ReadAll(platform::File& file) {
   std::string bytes;

@@ -6,6 +6,7 @@
 #include "platform/error.h"
 #include "platform/win32/file_system.h"
 #include "platform/win32/handle.h"
+#include "tests/os_error_code.h"
 #include "tests/win32/adapter_test_main.h"
 
 using win32test::ReadBytes;
@@ -13,18 +14,9 @@ using win32test::WriteBytes;
 
 namespace {
 
-using win32test::UnderWine;
+using testsupport::ErrorOf;
 
-// The Windows error code a call raised, or 0 when it raised nothing.
-template <typename Call>
-std::uint32_t ErrorOf(Call call) {
-  try {
-    call();
-  } catch (const platform::OsError& e) {
-    return e.Code();
-  }
-  return 0;
-}
+using win32test::UnderWine;
 
 class FileCopyTest : public ::testing::Test {
  protected:

@@ -9,6 +9,7 @@
 #include "platform/error.h"
 #include "platform/services.h"
 #include "platform/win32/file_system.h"
+#include "tests/os_error_code.h"
 #include "tests/win32/adapter_test_main.h"
 #include "untMain/backup_hand_over.h"
 
@@ -18,15 +19,7 @@ using win32test::WriteBytes;
 
 namespace {
 
-template <typename Call>
-std::uint32_t ErrorOf(Call call) {
-  try {
-    call();
-  } catch (const platform::OsError& e) {
-    return e.Code();
-  }
-  return 0;
-}
+using testsupport::ErrorOf;
 
 // Bytes that differ from chunk to chunk, a little over three 1 MiB chunks.
 std::string BackupBytes() {
