@@ -389,8 +389,6 @@ std::uint32_t SimFileSystem::WriteAll(const std::wstring& path, const std::strin
   return 0;
 }
 
-// A probe reads attributes and opens nothing: a drive without medium answers no, and a
-// fault waiting for an open is left for the open.
 // A probe touches the drive (a drive without medium asks for a disk, as any access does) but
 // opens nothing, so it neither sees nor uses up a fault injected for an open.
 bool SimFileSystem::HasMedium(const std::wstring& fullPath) {
@@ -432,9 +430,7 @@ void SimFileSystem::MakeDirectory(const std::wstring& path) {
 std::unique_ptr<File> SimFileSystem::OpenForAppend(const std::wstring& path) {
   const std::wstring full = FullPath(path);
   Check(FileOp::Open, full);
-  const Node* node = Find(full);
-  if (!node)
-    throw OsError(Find(Parent(full)) ? error::kFileNotFound : error::kPathNotFound);
+  const Node* node = &Existing(full);
   if (node->directory)
     throw OsError(error::kAccessDenied);
   if (node->locked || node->writers > 0)
@@ -539,11 +535,18 @@ std::wstring SimFileSystem::VolumeRoot(const std::wstring& path) {
   return full.substr(0, 2) + L"\\";
 }
 
-SimFileSystem::Node& SimFileSystem::Readable(const std::wstring& fullPath) {
-  Check(FileOp::Open, fullPath);
+// The node of an existing file or folder; "file not found" in an existing folder, else "path
+// not found", as Windows answers an open.
+SimFileSystem::Node& SimFileSystem::Existing(const std::wstring& fullPath) {
   Node* node = Find(fullPath);
   if (!node)
     throw OsError(Find(Parent(fullPath)) ? error::kFileNotFound : error::kPathNotFound);
+  return *node;
+}
+
+SimFileSystem::Node& SimFileSystem::Readable(const std::wstring& fullPath) {
+  Check(FileOp::Open, fullPath);
+  Node* node = &Existing(fullPath);
   if (node->directory)
     throw OsError(error::kAccessDenied);
   // Others may read only: a writer, or a holder that shares nothing, keeps this open out.
@@ -555,9 +558,7 @@ SimFileSystem::Node& SimFileSystem::Readable(const std::wstring& fullPath) {
 std::uint64_t SimFileSystem::FileSize(const std::wstring& path) {
   const std::wstring full = FullPath(path);
   Check(FileOp::Size, full);
-  const Node* node = Find(full);
-  if (!node)
-    throw OsError(Find(Parent(full)) ? error::kFileNotFound : error::kPathNotFound);
+  const Node* node = &Existing(full);
   return node->directory ? 0 : node->Size();
 }
 
@@ -576,9 +577,7 @@ std::unique_ptr<File> SimFileSystem::OpenFromDevice(const std::wstring& path) {
 void SimFileSystem::FlushToDevice(const std::wstring& path) {
   const std::wstring full = FullPath(path);
   Check(FileOp::Flush, full);
-  Node* node = Find(full);
-  if (!node)
-    throw OsError(Find(Parent(full)) ? error::kFileNotFound : error::kPathNotFound);
+  Node* node = &Existing(full);
   if (node->directory)
     throw OsError(error::kAccessDenied);
   if (node->locked)

@@ -148,6 +148,7 @@ class SimFileSystem : public FileSystem {
   std::uint32_t RoomFor(const std::wstring& fullPath, std::uint64_t oldSize,
                         std::uint64_t newSize) const;
   // Raises OsError unless the file exists and may be opened for reading.
+  Node& Existing(const std::wstring& fullPath);
   Node& Readable(const std::wstring& fullPath);
 
   std::vector<Drive> drives_;

@@ -141,22 +141,35 @@ def fresh_folders(s):
         shutil.rmtree(s.unix_path(folder), ignore_errors=True)
 
 
+STICK_CONFIG = ["BACKUP_USB=1", "MUSTLABEL=1", "LABEL=" + LABEL]
+
+
+def install_with_config(s, program, lines):
+    """Installs the program into FOLDER with a config.ini of these lines; its Windows path."""
+    exe = s.install(program, FOLDER)
+    write_config(os.path.join(s.unix_path(FOLDER), "config.ini"), lines)
+    return exe
+
+
+def control_ids(layout):
+    return {design["name"]: design["id"] for design in layout["controls"]}
+
+
 def test_and_save(s, peer, drive_e, layout, program):
     print("== Test backs master up to E: through Wine's ADO, then Save", flush=True)
     fresh_folders(s)
     check(s.driver("find-any", "TavrixTrayIcon") == [], "no instance of the program is running")
     check(sorted(os.listdir(drive_e)) == [".windows-label"],
           "E: is a folder of this run holding only its label", str(os.listdir(drive_e)))
-    exe = s.install(program, FOLDER)
+    exe = install_with_config(s, program, STICK_CONFIG)
     config = os.path.join(s.unix_path(FOLDER), "config.ini")
-    write_config(config, ["BACKUP_USB=1", "MUSTLABEL=1", "LABEL=" + LABEL])
     first_request = len(peer.requests())
 
     process = s.start(exe)
     main = s.started_and_shown()
     if not main:
         return
-    ids = {design["name"]: design["id"] for design in layout["controls"]}
+    ids = control_ids(layout)
 
     def control(name):
         return {c["id"]: c for c in s.driver("controls", main)}[ids[name]]
@@ -232,9 +245,7 @@ def impatient_clicks(s, peer, drive_e, layout, program):
     fresh_folders(s)
     shutil.rmtree(os.path.join(drive_e, "BACKUP"), ignore_errors=True)
     check(s.driver("find-any", "TavrixTrayIcon") == [], "no instance is left running")
-    exe = s.install(program, FOLDER)
-    write_config(os.path.join(s.unix_path(FOLDER), "config.ini"),
-                 ["BACKUP_USB=1", "MUSTLABEL=1", "LABEL=" + LABEL])
+    exe = install_with_config(s, program, STICK_CONFIG)
     first_request = len(peer.requests())
     process = s.start(exe)
     try:
@@ -252,7 +263,7 @@ def clicks_and_notices(s, peer, layout, process, first_request):
     # Clear of the boxes, which are centred on the screen: a click meant for a button of the
     # window must not land on a box.
     s.driver("move", main, 0, 0)
-    ids = {design["name"]: design["id"] for design in layout["controls"]}
+    ids = control_ids(layout)
 
     def control(name):
         return {c["id"]: c for c in s.driver("controls", main)}[ids[name]]
@@ -318,10 +329,9 @@ def backup_at_start(s, peer, program):
     fresh_folders(s)
     check(s.driver("find-any", "TavrixTrayIcon") == [], "no instance is left running")
     database, local = "备份库", FOLDER + "\\本地备份"
-    exe = s.install(program, FOLDER)
-    write_config(os.path.join(s.unix_path(FOLDER), "config.ini"),
-                 ["BACKUP_STARTBACKUP=1", "BACKUP_ALLDB=0", "BACKUP_LIST=" + database,
-                  "BACKUP_USB=0", "BACKUP_PATH=" + local])
+    exe = install_with_config(s, program, ["BACKUP_STARTBACKUP=1", "BACKUP_ALLDB=0",
+                                           "BACKUP_LIST=" + database, "BACKUP_USB=0",
+                                           "BACKUP_PATH=" + local])
     first_request = len(peer.requests())
 
     def backup_done():  # the server's file, its copy or the job's log line is there
@@ -407,15 +417,13 @@ def failed_hand_overs(s, peer, drive_e, layout, program):
                 for name in os.listdir(backup)}
 
     before = snapshot()
-    exe = s.install(program, FOLDER)
-    write_config(os.path.join(s.unix_path(FOLDER), "config.ini"),
-                 ["BACKUP_USB=1", "MUSTLABEL=1", "LABEL=" + LABEL])
+    exe = install_with_config(s, program, STICK_CONFIG)
     first_request = len(peer.requests())
     process = s.start(exe)
     main = s.started_and_shown()
     if not main:
         return
-    ids = {design["name"]: design["id"] for design in layout["controls"]}
+    ids = control_ids(layout)
     test = {c["id"]: c for c in s.driver("controls", main)}[ids["btn4"]]
     for attempt in range(2):
         if attempt:
